@@ -1,5 +1,6 @@
 #include "UCalendar.h"
 
+#include <bit>
 #include <cstdio>
 
 namespace chr = std::chrono;
@@ -410,12 +411,11 @@ uint32_t GetLunarMonthDays(int32_t LunarYear, int32_t LunarMonth) {
 
 int32_t GetLunarYearDays(int32_t LunarYear) {
     CheckLunarYear(LunarYear);
-    int32_t days = 0;
-    for (int32_t month = 1; month <= 12; ++month) {
-        const uint32_t lengths = GetLunarMonthDays(LunarYear, month);
-        days += static_cast<int32_t>((lengths & 0xFFFF) + (lengths >> 16));
-    }
-    return days; // [353, 385]
+    // The sum of every month's length: 29 days per month plus one for each set
+    // bit (bits 2..0 are always clear, and so is bit 3 without a leap month).
+    const uint16_t lengths = LunarMonthTable[static_cast<size_t>(LunarYear - FirstLunarYear)];
+    const int32_t months = GetLeapMonth(LunarYear) > 0 ? 13 : 12;
+    return 29 * months + std::popcount(lengths); // [353, 385]
 }
 
 // --- Conversion ---
@@ -436,8 +436,8 @@ LunarDate OffsetToLunar(int32_t Offset) {
     }
     Offset -= DaysBeforeLunar1901;
     int32_t year = FirstLunarYear;
-    while (Offset >= GetLunarYearDays(year)) {
-        Offset -= GetLunarYearDays(year);
+    for (int32_t days = GetLunarYearDays(year); Offset >= days; days = GetLunarYearDays(year)) {
+        Offset -= days;
         ++year; // stays <= 2050: Offset lies before the end of the tables
     }
     const int32_t leap = GetLeapMonth(year);
