@@ -1,0 +1,144 @@
+// A small XML document object model on libxml2: exactly what the notes file
+// needs (load, new document, declaration, root, child lists, name, next
+// sibling and parent, element text, append child, save) and nothing more.
+//
+// Failures are thrown as XmlError, whose text is meant for the user.
+//
+// Loading is safe for files from anywhere: only the file's own bytes are read
+// (no network, no external entity, no external DTD), entity expansion is
+// bounded by libxml2's amplification checks, and whitespace-only text between
+// markup is dropped, so an indented file reads like an unindented one.
+//
+// Encodings: a file that declares "GB2312" is decoded as GB18030 (the superset
+// that GBK files from Windows need); a document whose encoding is "GB2312" is
+// written in strict GB2312 bytes, every character GB2312 cannot hold as a
+// numeric character reference. Other declared encodings are read as declared.
+//
+// Saves are atomic: the new file is written beside the old one and renamed
+// over it, so a failed or interrupted save leaves the old file whole.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+struct _xmlNode;
+struct _xmlDoc;
+
+class XmlError : public std::runtime_error {
+public:
+    explicit XmlError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+class XmlDocument;
+
+// A handle on one node of a document. It stays valid while the node belongs to
+// the document it came from (until that document is loaded again, started
+// anew or destroyed). A null handle stands for "none".
+class XmlNode {
+public:
+    XmlNode() = default;
+
+    bool IsNull() const { return node_ == nullptr; }
+    explicit operator bool() const { return node_ != nullptr; }
+    bool operator==(const XmlNode& other) const { return node_ == other.node_; }
+
+    bool IsElement() const;
+    // Element name; "#text", "#cdata-section", "#comment" or the target of a
+    // processing instruction for the other kinds of node.
+    QString Name() const;
+    XmlNode NextSibling() const; // null after the last child
+    XmlNode Parent() const;      // null for the root element
+
+    // The child list, in document order, indexes from 0. Text, character data,
+    // comments and processing instructions count as children like elements.
+    XmlNode FirstChild() const;
+    int ChildCount() const;
+    XmlNode Child(int index) const;               // XmlError outside 0 .. ChildCount()-1
+    int IndexOf(const XmlNode& child) const;      // -1 when it is not a child
+    void RemoveChild(int index) const;            // XmlError outside the list
+    XmlNode FindChild(const QString& name) const; // first child element of that name, or null
+
+    // An element's text: its one piece of text or one character-data section,
+    // empty when it has no content; anything else (child elements, comments,
+    // several pieces) is an XmlError. For a text, comment or processing
+    // instruction node: its content.
+    QString Text() const;
+    // Replaces the content with the one text. XmlError for a character that
+    // XML 1.0 cannot hold (control characters other than tab, CR and LF).
+    void SetText(const QString& text) const;
+
+    // Appends a new child element after the last child and returns it.
+    XmlNode AddChild(const QString& name) const;
+
+private:
+    friend class XmlDocument;
+    XmlNode(_xmlNode* node, XmlDocument* owner) : node_(node), owner_(owner) {}
+    void Require() const;
+    _xmlNode* ChildAt(int index) const;
+
+    _xmlNode* node_ = nullptr;
+    XmlDocument* owner_ = nullptr;
+};
+
+class XmlDocument {
+public:
+    XmlDocument();
+    ~XmlDocument();
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
+
+    // Parses the whole file and replaces what the document held. A missing
+    // or not well-formed file is an XmlError (its text names the file and, for
+    // a syntax error, the line), and the document then holds nothing.
+    void Load(const QString& path);
+    // Parses XML text given as bytes (same rules as Load).
+    void LoadFromBytes(const QByteArray& bytes, const QString& sourceName = QString());
+
+    // Drops whatever the document held (tree and file name) and starts a new
+    // empty one, without declaration or root.
+    void New();
+    // True when the document holds no tree at all (never loaded, or its last
+    // load failed).
+    bool IsEmpty() const;
+    // The file the document was last loaded from; empty after New().
+    QString FileName() const { return fileName_; }
+
+    // The declaration; setting either creates the declaration when the
+    // document has none. Version "1.0" is the default.
+    void SetVersion(const QString& version);
+    void SetEncoding(const QString& encoding);
+    QString Version() const;
+    QString Encoding() const;
+
+    XmlNode DocumentElement() const; // null when there is none
+    // Adds the root element; XmlError when the document already has one.
+    XmlNode AddRoot(const QString& name);
+
+    // Writes the declaration and the tree, without indentation, in the
+    // declared encoding (UTF-8 when none is declared), replacing the file
+    // atomically. XmlError when the document holds nothing, has no root, holds
+    // a name or comment the encoding cannot write, or the file cannot be
+    // written; the file on disk is then left as it was.
+    void Save(const QString& path);
+    // The bytes Save would write.
+    QByteArray ToBytes() const;
+
+private:
+    friend class XmlNode;
+    void Free();
+    void Adopt(_xmlDoc* doc);
+    void RequireDoc() const;
+
+    _xmlDoc* doc_ = nullptr;
+    QString fileName_;
+};
+
+namespace XmlTesting {
+// Called by Save after the new content is written to the temporary file and
+// before it replaces the old file: lets tests interrupt a save at its most
+// delicate moment. An empty function removes the hook.
+void SetBeforeCommitHook(std::function<void()> hook);
+} // namespace XmlTesting
