@@ -1,0 +1,45 @@
+// The application object: the program's general error handler and the
+// one-instance-per-user rule.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+class QLocalServer;
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    ~TApplication() override;
+
+    // The general error handler: an exception that leaves an event handler
+    // ends up here. Its text is shown in a message box and the event stops
+    // there, so the window stays as it was.
+    bool notify(QObject* Receiver, QEvent* Event) override;
+
+    // Maps the font faces the windows are designed with to installed ones:
+    // "MS Sans Serif" and "Tahoma" to a sans face with Chinese characters,
+    // "楷体_GB2312" to a Kai face.
+    static void InstallFontSubstitutions();
+
+    // The per-user name under which the running instance listens.
+    static QString InstanceName();
+
+    // Makes this process the one instance for Name. When another process
+    // already holds it, asks that one to bring its main window to the front
+    // and returns false: the caller should exit. Otherwise listens for later
+    // starts (RaiseRequested) and returns true.
+    bool ClaimSingleInstance(const QString& Name = InstanceName());
+
+    // Shows Text as the general error handler does. Replaceable in tests.
+    virtual void ShowException(const QString& Text);
+
+signals:
+    // A second start asked this instance to show its main window.
+    void RaiseRequested();
+
+private:
+    QLocalServer* FServer = nullptr;
+    bool FShowingException = false;
+};
