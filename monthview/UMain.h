@@ -1,0 +1,148 @@
+// The main window: the header strip (year and month spinners, the year's
+// GanZhi name, the clock, today's festival and the menu button) above the
+// month grid, the popup menu that leads to every other window, the tray icon
+// and the reminder timer.
+#pragma once
+
+#include "UPaths.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QTimer;
+class TClockLabel;
+class TDayGrid;
+class TGradientPanel;
+class TMenuButton;
+class TPopupMenu;
+class TSpinner;
+
+class TfrmManyYear : public QWidget {
+    Q_OBJECT
+public:
+    // The menu captions that carry the state of their show/hide items.
+    static const QString ShowWeatherCaption; // 显示天气预报
+    static const QString HideWeatherCaption; // 隐藏天气预报
+    static const QString ShowNotesCaption;   // 显示便签
+    static const QString HideNotesCaption;   // 隐藏便签
+
+    // DataDir is the folder of the notes and settings files; tests pass a
+    // temporary one.
+    explicit TfrmManyYear(const QString& DataDir = Paths::DataDir(), QWidget* Parent = nullptr);
+    ~TfrmManyYear() override;
+
+    const QString& DataDir() const { return FDataDir; }
+    QString NotesFile() const;
+    QString ConfigFile() const;
+
+    // Builds the page of Year (1901..2050) and Month (1..12) in advDays.
+    void FillMonthPage(int32_t Year, int32_t Month);
+    // Reads the settings file into the process-wide settings values.
+    void ReadNoteSettings();
+    // Puts the weather panel against this window's right edge.
+    void DockWeather();
+
+    // The weather panel this window docks, or nullptr while there is none.
+    QWidget* WeatherWindow() const;
+    void SetWeatherWindow(QWidget* Window);
+
+    // Application-level minimise and restore. With a notification area, the
+    // program's visible windows are hidden (no taskbar button remains) and
+    // come back on restore; without one the main window is minimised in the
+    // ordinary way, so the user can always get back to it.
+    void MinimizeProgram();
+    // Does nothing when the program is not minimised.
+    void RestoreProgram();
+    bool IsProgramMinimized() const;
+    // Restores the program and makes this window the active one (a second
+    // start of the program asks for this).
+    void BringToFront();
+
+    // How many month pages have been built so far.
+    int FillCount() const { return FFillCount; }
+
+    // Controls. Each carries its name as objectName.
+    TGradientPanel* pnlTop = nullptr;
+    TSpinner* rsYear = nullptr;
+    QLabel* lblYear = nullptr;
+    TSpinner* rsMonth = nullptr;
+    QLabel* lblMonth = nullptr;
+    TClockLabel* lblTime = nullptr;
+    QLabel* lblNLYear = nullptr;
+    TMenuButton* btnMenu = nullptr;
+    QLabel* lblHolday = nullptr;
+    TDayGrid* advDays = nullptr;
+    TPopupMenu* pmMain = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* N5 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* N7 = nullptr;
+    QAction* N8 = nullptr;
+    QAction* N9 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N10 = nullptr;
+    QAction* N11 = nullptr;
+    QSystemTrayIcon* tiTray = nullptr;
+    // The spinner button glyphs: index 0 minus, index 1 plus.
+    QList<QPixmap> ilSpin;
+    // The reminder timer: every 1000 ms while the window exists.
+    QTimer* tNoteAlarm = nullptr;
+    // XMLDoc: the window's own XML document (platform/UXmlDoc.h), through
+    // which the reminder timer reads today's notes. Added with the reminders.
+
+    // Month page state.
+    int32_t FTodayYear = 0;
+    int32_t FTodayMonth = 0;
+    int32_t FTodayDay = 0;
+    bool FInitializing = true;
+    bool FWeekendPending = true;
+    int32_t FWeekendCount = 0;
+    // Where a mouse button was last pressed on the header strip.
+    int32_t FDownX = 0;
+    int32_t FDownY = 0;
+
+public slots:
+    void FormCreate();
+    void FormActivate();
+    void rsYearChange();
+    void rsMonthChange();
+    void advDaysDrawCell(int ACol, int ARow, const QRect& Rect);
+    void pnlTopMouseDown(Qt::MouseButton Button, const QPoint& Pos);
+    void pnlTopMouseUp(Qt::MouseButton Button, const QPoint& Pos);
+    void N1Click();
+    void N4Click();
+    void N5Click();
+    void N6Click();
+    void N7Click();
+    void N9Click();
+    void N2Click();
+    void N11Click();
+    void tNoteAlarmTimer();
+    void tiTrayActivated(QSystemTrayIcon::ActivationReason Reason);
+
+protected:
+    bool event(QEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void createControls();
+    void createMenu();
+
+    QString FDataDir;
+    int FFillCount = 0;
+    QPointer<QWidget> FWeatherWindow;
+    bool FMinimizedToTray = false;
+    QList<QPointer<QWidget>> FHiddenWindows;
+};
+
+// The main window while it exists, else nullptr.
+extern TfrmManyYear* frmManyYear;

@@ -1,0 +1,59 @@
+// Program entry: the application object, one instance per user, the main
+// window and the about box, then the message loop.
+#include "UApplication.h"
+#include "UMain.h"
+
+#include <QIcon>
+#include <QPointer>
+
+namespace {
+
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/vorncalendar_%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The windows are placed at absolute screen positions, which native
+    // Wayland does not allow; X11 or XWayland does.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
+
+    TApplication::InstallFontSubstitutions();
+    TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("vorncalendar"));
+    app.setWindowIcon(programIcon());
+    // The program ends when the main window closes, not when the last visible
+    // window does (the main window may be hidden in the tray).
+    app.setQuitOnLastWindowClosed(false);
+
+    if (!app.ClaimSingleInstance())
+        return 0;
+
+    auto* main = new TfrmManyYear();
+    QObject::connect(main, &QObject::destroyed, &app, &QCoreApplication::quit);
+    QObject::connect(&app, &TApplication::RaiseRequested, main, &TfrmManyYear::BringToFront);
+
+    // ABOUT BOX: create frmAbout here (sidewindows/UAbout.h), owned by the
+    // application and hidden.
+
+    main->show();
+    main->activateWindow();
+    const int rc = app.exec();
+
+    // Every window the application owns goes with it.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows.append(w);
+    for (const QPointer<QWidget>& w : windows) {
+        if (w && !w->parentWidget())
+            delete w.data();
+    }
+    return rc;
+}
