@@ -881,10 +881,10 @@ void drawCalendarSheet(QPainter& p, double s, bool rich) {
         // a second sheet behind, slightly turned
         p.save();
         p.translate(page.center());
-        p.rotate(5);
+        p.rotate(7);
         p.translate(-page.center());
-        p.setPen(QPen(QColor(150, 150, 160), s / 72.0));
-        p.setBrush(QColor(236, 236, 240));
+        p.setPen(QPen(QColor(140, 142, 152), std::max(1.0, s / 72.0)));
+        p.setBrush(QColor(224, 226, 232));
         p.drawRoundedRect(page.translated(s * 0.02, s * 0.01), radius, radius);
         p.restore();
     }
@@ -964,10 +964,19 @@ void drawCalendarSheet(QPainter& p, double s, bool rich) {
         const QString name = QString::fromUtf8("万年历");
         QFontMetricsF nm(nf);
         const QRectF nt = nm.tightBoundingRect(name);
-        p.setBrush(QColor(255, 255, 255));
-        p.drawPath(textPath(name, nf,
-                            QPointF(top.center().x() - nt.center().x(),
-                                    top.center().y() + top.height() * 0.08 - nt.center().y())));
+        const QPointF at(top.center().x() - nt.center().x(),
+                         top.center().y() + top.height() * 0.08 - nt.center().y());
+        if (s < 100) {
+            // about 10-pixel characters: hinted, on whole pixels
+            nf.setHintingPreference(QFont::PreferFullHinting);
+            p.setFont(nf);
+            p.setPen(Qt::white);
+            p.drawText(QPointF(std::round(at.x()), std::round(at.y())), name);
+            p.setPen(Qt::NoPen);
+        } else {
+            p.setBrush(QColor(255, 255, 255));
+            p.drawPath(textPath(name, nf, at));
+        }
     }
 }
 
@@ -1167,7 +1176,7 @@ QImage makeMenuGlyph(const QString& which) {
         QLinearGradient cg(0, 6, 0, 15);
         cg.setColorAt(0, Qt::white);
         cg.setColorAt(1, QColor(214, 226, 242));
-        p.setPen(QPen(QColor(110, 140, 180), 1.0));
+        p.setPen(QPen(QColor(84, 116, 168), 1.0));
         p.setBrush(cg);
         p.drawPath(cloud);
     } else if (which == "noteedit") {
