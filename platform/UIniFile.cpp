@@ -115,7 +115,10 @@ bool TIniFile::WriteString(const QString& Section, const QString& Key, const QSt
     QByteArray data;
     if (info.exists()) {
         // A rename would replace a read-only file; the classic functions refuse.
-        if (!info.isFile() || !info.isWritable())
+        // No write bit at all counts as read-only also for the superuser.
+        constexpr QFile::Permissions anyWrite =
+            QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
             return false;
         QFile file(FFileName);
         if (!file.open(QIODevice::ReadOnly))
