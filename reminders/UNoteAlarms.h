@@ -1,0 +1,55 @@
+// Today's reminders: the alarm table that the main window's one-second timer
+// rebuilds from the notes file on every tick, and the comparison with the
+// current minute.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+class XmlDocument;
+
+// One reminder: the note's title and its time text "yyyy-mm-dd hh:nn".
+// A slot whose Title is empty is an empty slot.
+struct TNoteAlarm {
+    QString Title;
+    QString Time;
+};
+using TNoteAlarms = QVector<TNoteAlarm>;
+
+// The table has a slot for each of today's first ten notes, and grows for a
+// flagged note further down the day.
+inline constexpr int NoteAlarmSlots = 10;
+
+// Rebuilds Alarms from today's notes in Path, read through Document: slot i
+// belongs to today's note at position i (every note counts, flagged or not)
+// and is filled when that note's flag text is exactly "是". Returns the walk's
+// result; slots filled before a failure stay filled.
+bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
+
+// LoadNoteAlarms for a timer that asks every second. The file's bytes are read
+// on every call and compared with those of the last walk; only when they (or
+// today's date) differ is the file walked again. The answer is therefore
+// always the one a fresh walk would give, also for a change that keeps the
+// file's size and time stamps, while an unchanged file costs one read.
+class TNoteAlarmReader {
+public:
+    bool Load(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
+    // How many times the file has really been walked (for benchmarks and tests).
+    int WalkCount() const { return FWalkCount; }
+
+private:
+    bool FValid = false;
+    QString FPath;
+    QString FDayNode;
+    QByteArray FBytes;
+    TNoteAlarms FAlarms;
+    bool FResult = false;
+    int FWalkCount = 0;
+};
+
+// The current local minute as "yyyy-mm-dd hh:nn" (Clock::Now(), fixed digits).
+QString CurrentMinuteText();
+
+// The first non-empty slot whose time text equals Now exactly, or -1.
+int FindDueAlarm(const TNoteAlarms& Alarms, const QString& Now);
