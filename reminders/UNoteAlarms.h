@@ -14,6 +14,7 @@ class XmlDocument;
 struct TNoteAlarm {
     QString Title;
     QString Time;
+    friend bool operator==(const TNoteAlarm&, const TNoteAlarm&) = default;
 };
 using TNoteAlarms = QVector<TNoteAlarm>;
 
