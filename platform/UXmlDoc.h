@@ -49,6 +49,9 @@ public:
     // Element name; "#text", "#cdata-section", "#comment" or the target of a
     // processing instruction for the other kinds of node.
     QString Name() const;
+    // Name() == the name given in UTF-8, without building a QString: for walks
+    // that ask it of every node.
+    bool NameIs(const QByteArray& utf8Name) const;
     XmlNode NextSibling() const; // null after the last child
     XmlNode Parent() const;      // null for the root element
 
