@@ -8,7 +8,7 @@ packages=(
   libxml2-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
   xvfb xauth openbox xdotool x11-utils imagemagick
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file man-db
 )
 
 missing=()
