@@ -25,6 +25,15 @@
 
 TfrmManyYear* frmManyYear = nullptr;
 
+void InitProgramResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(art);
+        Q_INIT_RESOURCE(version);
+        return true;
+    }();
+    (void)registered;
+}
+
 const QString TfrmManyYear::ShowWeatherCaption = QStringLiteral("显示天气预报");
 const QString TfrmManyYear::HideWeatherCaption = QStringLiteral("隐藏天气预报");
 const QString TfrmManyYear::ShowNotesCaption = QStringLiteral("显示便签");
@@ -72,6 +81,7 @@ QLabel* makeLabel(QWidget* Parent, const char* Name, const QRect& Geometry, cons
 
 TfrmManyYear::TfrmManyYear(const QString& DataDir, QWidget* Parent)
     : QWidget(Parent, Qt::Window | Qt::FramelessWindowHint), FDataDir(DataDir) {
+    InitProgramResources();
     setObjectName(QStringLiteral("frmManyYear"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("万年历"));

@@ -146,3 +146,10 @@ private:
 
 // The main window while it exists, else nullptr.
 extern TfrmManyYear* frmManyYear;
+
+// Registers the pictures, glyphs, icon and version information compiled into
+// the program. They sit in a static library, whose resource objects the
+// linker would otherwise leave out; the main window calls it on creation, and
+// the program entry before it sets the window icon. Calling it again does
+// nothing.
+void InitProgramResources();

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
 
     TApplication::InstallFontSubstitutions();
     TApplication app(argc, argv);
+    InitProgramResources();
     app.setApplicationName(QStringLiteral("vorncalendar"));
     app.setWindowIcon(programIcon());
     // The program ends when the main window closes, not when the last visible
