@@ -1,0 +1,353 @@
+// The month page in the main window's grid: cell texts and places for known
+// months, the year label, the today mark, the festival line, the weekend
+// header, the month picture and the start-up rebuild rule.
+#include "UClock.h"
+#include "UDayGrid.h"
+#include "UMain.h"
+#include "USpinner.h"
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Plum(221, 160, 221);
+
+QString cr(const char* Day, const char* Lunar, const char* Term = "") {
+    return QString::fromUtf8(Day) + QChar(13) + QString::fromUtf8(Lunar) + QChar(13) +
+           QString::fromUtf8(Term);
+}
+
+// The grid cell (column, row) that holds day d of a month whose day 1 is in
+// column first.
+QPoint cellOf(int first, int d) {
+    const int i = first + d - 1;
+    return {i % 7, 1 + i / 7};
+}
+
+} // namespace
+
+class TestMonthPage : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cells_data();
+    void cells();
+    void emptyCells_data();
+    void emptyCells();
+    void yearLabel_data();
+    void yearLabel();
+    void weekdayHeader();
+    void todayMarkFollowsMonth();
+    void festivalLine_data();
+    void festivalLine();
+    void clockOutsideTables_data();
+    void clockOutsideTables();
+    void startupBuildsOnce();
+    void spinnersRebuildOnlyAfterActivation();
+    void monthPictureBehindCells();
+    void todayCellRedOnScreen();
+
+private:
+    // A main window whose clock stands at Now, shown and activated unless told.
+    TfrmManyYear* open(const QDateTime& Now, bool Activate = true);
+    void showMonth(int Year, int Month);
+
+    QTemporaryDir* FDir = nullptr;
+    QPointer<TfrmManyYear> FMain;
+};
+
+void TestMonthPage::init() {
+    FDir = new QTemporaryDir;
+}
+
+void TestMonthPage::cleanup() {
+    delete FMain.data();
+    delete FDir;
+    FDir = nullptr;
+    Clock::SetNowFunction({});
+}
+
+TfrmManyYear* TestMonthPage::open(const QDateTime& Now, bool Activate) {
+    Clock::SetNowFunction([Now] { return Now; });
+    FMain = new TfrmManyYear(FDir->path());
+    if (Activate) {
+        FMain->show();
+        FMain->activateWindow();
+        if (!QTest::qWaitForWindowActive(FMain))
+            qWarning("main window not activated");
+    }
+    return FMain;
+}
+
+void TestMonthPage::showMonth(int Year, int Month) {
+    FMain->rsYear->SetValue(Year);
+    FMain->rsMonth->SetValue(Month);
+}
+
+void TestMonthPage::cells_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("first"); // column of day 1
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("2015-02 starts on Sunday") << 2015 << 2 << 0 << 1 << QString();
+    QTest::newRow("2022-10-01 alone in row 1") << 2022 << 10 << 6 << 1 << QString();
+    QTest::newRow("2024-02-04 立春") << 2024 << 2 << 4 << 4 << cr("4", "廿五", "立春");
+    QTest::newRow("2024-02-10 　正月") << 2024 << 2 << 4 << 10 << cr("10", "　正月");
+    QTest::newRow("2024-02-19 雨水") << 2024 << 2 << 4 << 19 << cr("19", "初十", "雨水");
+    QTest::newRow("2024-02-29 二十") << 2024 << 2 << 4 << 29 << cr("29", "二十");
+    QTest::newRow("1901-01-01 十一") << 1901 << 1 << 2 << 1 << cr("1", "十一");
+    QTest::newRow("1901-01-20 十二月") << 1901 << 1 << 2 << 20 << cr("20", "十二月");
+    QTest::newRow("2023-02-20 　二月") << 2023 << 2 << 3 << 20 << cr("20", "　二月");
+    QTest::newRow("2023-03-22 leap 　二月") << 2023 << 3 << 3 << 22 << cr("22", "　二月");
+    QTest::newRow("2050-12-31 last day") << 2050 << 12 << 4 << 31 << QString();
+}
+
+void TestMonthPage::cells() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(int, first);
+    QFETCH(int, day);
+    QFETCH(QString, text);
+    open(QDateTime(QDate(2030, 6, 15), QTime(12, 0)));
+    showMonth(year, month);
+    const QPoint at = cellOf(first, day);
+    const QString cell = FMain->advDays->Cell(at.x(), at.y());
+    // Three lines joined by a single carriage return, no line feed.
+    QCOMPARE(cell.count(QChar(13)), 2);
+    QVERIFY(!cell.contains(QChar(10)));
+    QCOMPARE(cell.section(QChar(13), 0, 0), QString::number(day));
+    if (!text.isEmpty())
+        QCOMPARE(cell, text);
+    // The cell before day 1 is empty (when there is one).
+    if (first > 0)
+        QCOMPARE(FMain->advDays->Cell(first - 1, 1), QString());
+}
+
+void TestMonthPage::emptyCells_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QList<QPoint>>("filled");
+    auto range = [](int first, int days) {
+        QList<QPoint> l;
+        for (int d = 1; d <= days; ++d)
+            l.append(cellOf(first, d));
+        return l;
+    };
+    QTest::newRow("2015-02: rows 1-4 full, 5-6 empty") << 2015 << 2 << range(0, 28);
+    QTest::newRow("2022-10: 30 and 31 in row 6") << 2022 << 10 << range(6, 31);
+    QTest::newRow("2024-02: row 6 and end of row 5 empty") << 2024 << 2 << range(4, 29);
+}
+
+void TestMonthPage::emptyCells() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QList<QPoint>, filled);
+    open(QDateTime(QDate(2030, 6, 15), QTime(12, 0)));
+    showMonth(year, month);
+    for (int r = 1; r <= 6; ++r) {
+        for (int c = 0; c < 7; ++c) {
+            const bool expectFilled = filled.contains(QPoint(c, r));
+            QVERIFY2(FMain->advDays->Cell(c, r).isEmpty() != expectFilled,
+                     qPrintable(QStringLiteral("cell %1,%2").arg(c).arg(r)));
+        }
+    }
+    if (year == 2022) {
+        QVERIFY(FMain->advDays->Cell(0, 6).startsWith(QStringLiteral("30\r")));
+        QVERIFY(FMain->advDays->Cell(1, 6).startsWith(QStringLiteral("31\r")));
+        QVERIFY(FMain->advDays->Cell(6, 1).startsWith(QStringLiteral("1\r")));
+    }
+}
+
+void TestMonthPage::yearLabel_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("1901-01") << 1901 << 1 << "辛丑牛年";
+    QTest::newRow("2024-01: the Gregorian year") << 2024 << 1 << "甲辰龙年";
+    QTest::newRow("1984-06") << 1984 << 6 << "甲子鼠年";
+}
+
+void TestMonthPage::yearLabel() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QString, label);
+    open(QDateTime(QDate(2030, 6, 15), QTime(12, 0)));
+    showMonth(year, month);
+    QCOMPARE(FMain->lblNLYear->text(), label);
+}
+
+void TestMonthPage::weekdayHeader() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)));
+    const QStringList names = {"星期日", "星期一", "星期二", "星期三",
+                               "星期四", "星期五", "星期六"};
+    for (int c = 0; c < 7; ++c)
+        QCOMPARE(FMain->advDays->Cell(c, 0), names[c]);
+    FMain->advDays->repaint();
+    QCOMPARE(FMain->advDays->CellColor(0, 0), Plum);
+    QCOMPARE(FMain->advDays->CellColor(6, 0), Plum);
+    for (int c = 1; c < 6; ++c)
+        QVERIFY(!FMain->advDays->CellColor(c, 0).isValid());
+    for (int r = 1; r <= 6; ++r) {
+        QVERIFY(FMain->advDays->CellColor(0, r) != Plum);
+        QVERIFY(FMain->advDays->CellColor(6, r) != Plum);
+    }
+    QCOMPARE(FMain->FWeekendCount, 2);
+    QVERIFY(!FMain->FWeekendPending);
+    // Month switches keep the header as it is.
+    showMonth(2024, 3);
+    FMain->advDays->repaint();
+    QCOMPARE(FMain->advDays->Cell(0, 0), names[0]);
+    QCOMPARE(FMain->FWeekendCount, 2);
+}
+
+void TestMonthPage::todayMarkFollowsMonth() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(9, 30)));
+    auto redCells = [this] {
+        QList<QPoint> red;
+        for (int r = 1; r <= 6; ++r)
+            for (int c = 0; c < 7; ++c)
+                if (FMain->advDays->CellColor(c, r) == Red)
+                    red.append(QPoint(c, r));
+        return red;
+    };
+    const QPoint today = cellOf(4, 10);
+    QCOMPARE(redCells(), QList<QPoint>{today});
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+
+    showMonth(2024, 3);
+    QVERIFY(redCells().isEmpty());
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+
+    // Another year, same month: not today either.
+    showMonth(2023, 2);
+    QVERIFY(redCells().isEmpty());
+
+    // The user selects another day, then comes back to today's month.
+    QTest::mouseClick(FMain->advDays, Qt::LeftButton, {}, FMain->advDays->CellRect(1, 3).center());
+    QCOMPARE(FMain->advDays->SelectedRow(), 3);
+    showMonth(2024, 2);
+    QCOMPARE(redCells(), QList<QPoint>{today});
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+}
+
+void TestMonthPage::festivalLine_data() {
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("National Day") << QDateTime(QDate(2024, 10, 1), QTime(8, 0)) << "今天是：国庆节";
+    QTest::newRow("New Year") << QDateTime(QDate(2025, 1, 1), QTime(0, 0, 5)) << "今天是：元旦节";
+    QTest::newRow("10 February") << QDateTime(QDate(2024, 2, 10), QTime(20, 0))
+                                 << "今天是：国际气象节";
+    QTest::newRow("25 December: none") << QDateTime(QDate(2024, 12, 25), QTime(20, 0)) << "";
+    QTest::newRow("1 November: none") << QDateTime(QDate(2024, 11, 1), QTime(9, 0)) << "";
+    QTest::newRow("ordinary day") << QDateTime(QDate(2024, 2, 11), QTime(20, 0)) << "";
+}
+
+void TestMonthPage::festivalLine() {
+    QFETCH(QDateTime, now);
+    QFETCH(QString, line);
+    open(now);
+    QCOMPARE(FMain->lblHolday->text(), line);
+    // Neither navigating nor the clock moving on changes it.
+    showMonth(2030, 5);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 10, 1), QTime(8, 0)); });
+    showMonth(2030, 6);
+    QCOMPARE(FMain->lblHolday->text(), line);
+}
+
+void TestMonthPage::clockOutsideTables_data() {
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("festival");
+    QTest::newRow("1899") << QDateTime(QDate(1899, 6, 15), QTime(12, 0)) << 1901 << 1 << "";
+    QTest::newRow("1900-12-31") << QDateTime(QDate(1900, 12, 31), QTime(12, 0)) << 1901 << 1 << "";
+    QTest::newRow("2051") << QDateTime(QDate(2051, 3, 4), QTime(12, 0)) << 2050 << 12 << "";
+    QTest::newRow("2099 National Day")
+        << QDateTime(QDate(2099, 10, 1), QTime(12, 0)) << 2050 << 12 << "今天是：国庆节";
+}
+
+void TestMonthPage::clockOutsideTables() {
+    QFETCH(QDateTime, now);
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(QString, festival);
+    open(now);
+    QCOMPARE(FMain->rsYear->Value(), year);
+    QCOMPARE(FMain->rsMonth->Value(), month);
+    QCOMPARE(FMain->FTodayYear, now.date().year());
+    QVERIFY(FMain->advDays->Cell(cellOf(year == 1901 ? 2 : 4, 1).x(), 1)
+                .startsWith(QStringLiteral("1\r")));
+    for (int r = 1; r <= 6; ++r)
+        for (int c = 0; c < 7; ++c)
+            QVERIFY(FMain->advDays->CellColor(c, r) != Red);
+    QCOMPARE(FMain->lblHolday->text(), festival);
+    // The spinners still work from there.
+    FMain->rsMonth->SetValue(year == 1901 ? 2 : 11);
+    QCOMPARE(FMain->advDays->Cell(cellOf(year == 1901 ? 5 : 2, 1).x(), 1).section(QChar(13), 0, 0),
+             QStringLiteral("1"));
+}
+
+void TestMonthPage::startupBuildsOnce() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)), false);
+    QCOMPARE(FMain->FillCount(), 1);
+    QVERIFY(FMain->FInitializing);
+    QCOMPARE(FMain->rsYear->Value(), 2024);
+    QCOMPARE(FMain->rsMonth->Value(), 2);
+    QCOMPARE(FMain->advDays->Cell(4, 1), cr("1", "廿二"));
+}
+
+void TestMonthPage::spinnersRebuildOnlyAfterActivation() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)), false);
+    FMain->rsMonth->SetValue(3);
+    QCOMPARE(FMain->FillCount(), 1);
+    QCOMPARE(FMain->advDays->Cell(4, 1).section(QChar(13), 0, 0), QStringLiteral("1"));
+    FMain->show();
+    FMain->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FMain));
+    QVERIFY(!FMain->FInitializing);
+    QCOMPARE(FMain->FillCount(), 1);
+    FMain->rsMonth->SetValue(4);
+    QCOMPARE(FMain->FillCount(), 2);
+    // April 2024 starts on a Monday.
+    QCOMPARE(FMain->advDays->Cell(1, 1).section(QChar(13), 0, 0), QStringLiteral("1"));
+    QCOMPARE(FMain->advDays->Cell(4, 1).section(QChar(13), 0, 0), QStringLiteral("4"));
+    // A value that does not change rebuilds nothing.
+    FMain->rsMonth->SetValue(4);
+    QCOMPARE(FMain->FillCount(), 2);
+}
+
+void TestMonthPage::monthPictureBehindCells() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)));
+    for (int month : {2, 6, 12}) {
+        showMonth(2024, month);
+        const QPixmap expected(QStringLiteral(":/BITMAP_%1").arg(month));
+        QVERIFY2(!expected.isNull(), "the month picture is not in the program's resources");
+        QCOMPARE(FMain->advDays->Background().size(), expected.size());
+        QCOMPARE(FMain->advDays->Background().toImage(), expected.toImage());
+        QCOMPARE(expected.width(), month == 6 ? 412 : 410);
+        QCOMPARE(expected.height(), 327);
+    }
+    // An empty day cell shows the picture pixel for pixel (first day row at its top).
+    showMonth(2015, 2);
+    const QImage shot = FMain->advDays->grab().toImage();
+    const QImage picture = QPixmap(QStringLiteral(":/BITMAP_2")).toImage();
+    const QRect cell = FMain->advDays->CellRect(3, 6);
+    const QPoint p = cell.center();
+    QCOMPARE(shot.pixelColor(p), picture.pixelColor(p - QPoint(0, 22)));
+}
+
+void TestMonthPage::todayCellRedOnScreen() {
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)));
+    const QImage shot = FMain->grab().toImage();
+    const QRect cell = FMain->advDays->CellRect(6, 2).translated(FMain->advDays->pos());
+    QCOMPARE(shot.pixelColor(cell.left() + 5, cell.center().y()), Red);
+}
+
+QTEST_MAIN(TestMonthPage)
+#include "tst_monthpage.moc"
