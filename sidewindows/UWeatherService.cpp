@@ -8,6 +8,12 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 
@@ -152,6 +158,18 @@ QHash<QString, QString> parseQuery(const QByteArray& Query) {
             values.insert(k, QString::fromUtf8(QByteArray::fromPercentEncoding(value)));
     }
     return values;
+}
+
+// Shuts the sending side of a connection, keeping the receiving side open.
+void shutdownSending(QTcpSocket* Socket) {
+    const qintptr fd = Socket->socketDescriptor();
+    if (fd < 0)
+        return;
+#ifdef Q_OS_WIN
+    ::shutdown(static_cast<SOCKET>(fd), SD_SEND);
+#else
+    ::shutdown(static_cast<int>(fd), SHUT_WR);
+#endif
 }
 
 QString htmlEscaped(const QString& s) {
@@ -512,10 +530,20 @@ void TWeatherService::respond(TConnection& Connection, const TResponse& Response
         ++FPagesServed;
         emit PageServed();
     }
-    // One request per connection: the answer says "Connection: close". The
-    // deadline keeps running, so a client that never reads its answer is
-    // dropped all the same.
-    Connection.Socket->disconnectFromHost();
+    // One request per connection: the answer says "Connection: close". Once
+    // it is sent, only the sending side is shut, and whatever the client
+    // still sends is read and dropped, so that closing never resets the
+    // connection before the client has read its answer. The deadline keeps
+    // running: a client that never reads or never closes is dropped all the
+    // same.
+    QTcpSocket* socket = Connection.Socket;
+    auto finish = [socket] {
+        if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)
+            shutdownSending(socket);
+    };
+    connect(socket, &QTcpSocket::bytesWritten, this, finish);
+    socket->flush();
+    finish();
 }
 
 void TWeatherService::drop(QTcpSocket* Socket) {
