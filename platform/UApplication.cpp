@@ -46,6 +46,13 @@ void TApplication::ShowException(const QString& Text) {
     FShowingException = false;
 }
 
+void ShowApplicationError(const QString& Text) {
+    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
+        app->ShowException(Text);
+    else
+        qWarning("%s", qPrintable(Text));
+}
+
 void TApplication::InstallFontSubstitutions() {
     const QStringList sans = {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
                               QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("DejaVu Sans")};

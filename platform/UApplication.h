@@ -43,3 +43,8 @@ private:
     QLocalServer* FServer = nullptr;
     bool FShowingException = false;
 };
+
+// Shows Text through the general error handler when the application object is
+// a TApplication (else as a warning on standard error). For handlers that
+// catch a failure themselves so that it does not unwind through Qt.
+void ShowApplicationError(const QString& Text);
