@@ -3,6 +3,7 @@
 #include "UApplication.h"
 #include "UMain.h"
 
+#include <QFont>
 #include <QIcon>
 #include <QPointer>
 
@@ -30,6 +31,13 @@ int main(int argc, char** argv) {
     InitProgramResources();
     app.setApplicationName(QStringLiteral("vorncalendar"));
     app.setWindowIcon(programIcon());
+    // The program's texts are Chinese whatever the locale. Outside a Chinese
+    // locale the system's fallback for Han characters may be a bitmap brush
+    // face, so the general font (menus, message boxes, dialogs) asks for the
+    // program's sans face right after the desktop's own.
+    QFont general = QApplication::font();
+    general.setFamilies({general.family(), QStringLiteral("MS Sans Serif")});
+    QApplication::setFont(general);
     // The program ends when the main window closes, not when the last visible
     // window does (the main window may be hidden in the tray).
     app.setQuitOnLastWindowClosed(false);
