@@ -10,6 +10,7 @@
 set -uo pipefail
 export LC_ALL=C.UTF-8
 
+here=$(dirname "$(realpath "$0")")
 build=$(realpath "$1")
 cpack=$2
 shift 2
@@ -248,6 +249,19 @@ if [ -x "$vorncal" ]; then
   for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u) notes; do
     grep -q -- "$option" <<<"$manual" || fail "vorncal --help names $option, the manual page does not"
   done
+
+  # The notes command reads the calendar's notes file (GB2312) from the data
+  # directory; the seed document's example note is not listed.
+  mkdir -p "$tmp/data/VORNCalendar"
+  cp "$here/data/Notes.xml" "$tmp/data/VORNCalendar/Notes.xml"
+  out=$(HOME="$tmp" XDG_DATA_HOME="$tmp/data" "$vorncal" notes 2>"$tmp/notes.err")
+  status=$?
+  expected=$'拜年\t2024-02-10 09:00\t是\t给外婆打电话'
+  if [ $status -ne 0 ] || [ "$out" != "$expected" ]; then
+    fail "vorncal notes exits with $status, prints '$out' and says '$(cat "$tmp/notes.err")'"
+  else
+    ok "vorncal notes lists the note of the notes file in the data directory"
+  fi
 else
   fail "usr/bin/vorncal is missing"
 fi
