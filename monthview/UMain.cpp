@@ -77,6 +77,25 @@ QLabel* makeLabel(QWidget* Parent, const char* Name, const QRect& Geometry, cons
     return label;
 }
 
+// A window of the program's own that minimising to the tray hides: not a
+// popup or tooltip, and not the tray icon itself, which with an XEmbed
+// notification area is a small top-level window of its own that bypasses
+// the window manager. Hiding that would leave no way back to the program.
+bool isProgramWindow(const QWidget* Window) {
+    switch (Window->windowType()) {
+    case Qt::Popup:
+    case Qt::ToolTip:
+    case Qt::Desktop:
+    case Qt::SplashScreen:
+        return false;
+    default:
+        break;
+    }
+    if (Window->windowFlags() & Qt::BypassWindowManagerHint)
+        return false;
+    return qstrcmp(Window->metaObject()->className(), "QSystemTrayIconSys") != 0;
+}
+
 } // namespace
 
 TfrmManyYear::TfrmManyYear(const QString& DataDir, QWidget* Parent)
@@ -449,8 +468,7 @@ void TfrmManyYear::MinimizeProgram() {
     }
     FHiddenWindows.clear();
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = w->windowType();
-        if (w->isVisible() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop)
+        if (w->isVisible() && isProgramWindow(w))
             FHiddenWindows.append(w);
     }
     FMinimizedToTray = true;
