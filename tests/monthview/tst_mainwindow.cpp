@@ -13,8 +13,11 @@
 #include "USpinner.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -44,11 +47,19 @@ private slots:
     void showWeatherRestoresMinimised();
     void showNotesDoesNotRestore();
     void exitClosesAndClearsReferences();
+    void trayMinimiseKeepsTrayIcon();
+    void systemMinimiseGoesToTray();
 
 private:
     void openMain();
+    // Makes sure a notification area runs (starting one when the desktop has
+    // none); false when none can be had.
+    bool needTray();
+    // The tray icon's own window where the notification area embeds it.
+    static QWidget* trayIconWindow();
     QTemporaryDir* FDir = nullptr;
     QPointer<TfrmManyYear> FMain;
+    QProcess* FTray = nullptr;
 };
 
 void TestMainWindow::init() {
@@ -60,6 +71,40 @@ void TestMainWindow::cleanup() {
     delete FMain.data();
     delete FDir;
     Clock::SetNowFunction({});
+    if (FTray) {
+        FTray->terminate();
+        FTray->waitForFinished(3000);
+        delete FTray;
+        FTray = nullptr;
+        // Let the tray icon code notice that the notification area is gone.
+        QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    }
+}
+
+bool TestMainWindow::needTray() {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        return true;
+    const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
+    if (trayer.isEmpty())
+        return false;
+    FTray = new QProcess;
+    FTray->start(trayer, {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width",
+                          "200", "--height", "32"});
+    if (!FTray->waitForStarted(3000))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000)
+        QTest::qWait(50);
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+QWidget* TestMainWindow::trayIconWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qstrcmp(w->metaObject()->className(), "QSystemTrayIconSys") == 0)
+            return w;
+    }
+    return nullptr;
 }
 
 void TestMainWindow::openMain() {
@@ -385,6 +430,50 @@ void TestMainWindow::exitClosesAndClearsReferences() {
     QVERIFY(FMain.isNull());
     QCOMPARE(frmManyYear, nullptr);
     QCOMPARE(MainForm(), nullptr);
+}
+
+void TestMainWindow::trayMinimiseKeepsTrayIcon() {
+    if (!needTray())
+        QSKIP("no notification area here and no trayer to start one");
+    openMain();
+    QWidget other(nullptr, Qt::Window);
+    other.setWindowTitle(QStringLiteral("another window of the program"));
+    other.resize(200, 150);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QWidget* icon = trayIconWindow();
+    QVERIFY(icon);
+    QTRY_VERIFY(icon->isVisible());
+
+    FMain->N9->trigger();
+    QVERIFY(FMain->IsProgramMinimized());
+    QTRY_VERIFY(!FMain->isVisible());
+    QVERIFY(!other.isVisible());
+    // The icon stays in the notification area: the only way back.
+    QVERIFY(icon->isVisible());
+
+    // A left double-click on the icon brings every window back.
+    QTest::mouseDClick(icon, Qt::LeftButton, {}, icon->rect().center());
+    QTRY_VERIFY(FMain->isVisible());
+    QVERIFY(!FMain->IsProgramMinimized());
+    QVERIFY(other.isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(FMain));
+    QVERIFY(icon->isVisible());
+}
+
+void TestMainWindow::systemMinimiseGoesToTray() {
+    if (!needTray())
+        QSKIP("no notification area here and no trayer to start one");
+    openMain();
+    // Minimised by the window manager: the whole program goes to the tray,
+    // leaving no taskbar button.
+    FMain->showMinimized();
+    QTRY_VERIFY(FMain->IsProgramMinimized());
+    QTRY_VERIFY(!FMain->isVisible());
+    FMain->RestoreProgram();
+    QTRY_VERIFY(FMain->isVisible());
+    QVERIFY(!FMain->isMinimized());
+    QVERIFY(!FMain->IsProgramMinimized());
 }
 
 QTEST_MAIN(TestMainWindow)
