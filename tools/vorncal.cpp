@@ -15,6 +15,8 @@
 
 #ifdef VORN_WITH_NOTES
 #include "vorncal_notes.h"
+
+#include <QStringList>
 #endif
 
 namespace {
@@ -36,7 +38,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef VORN_WITH_NOTES
     if (!args.empty() && args[0] == "notes") {
-        return RunNotesCommand(argc - 2, argv + 2);
+        QStringList notesArgs;
+        for (int i = 2; i < argc; ++i)
+            notesArgs << QString::fromLocal8Bit(argv[i]);
+        return RunNotesCommand(notesArgs);
     }
 #else
     if (!args.empty() && args[0] == "notes") {
