@@ -12,7 +12,9 @@
 #include "UWeather.h"
 #include "UWeatherService.h"
 
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -74,6 +76,32 @@ class TestWeatherPanel : public QObject {
     TfrmManyYear* FMain = nullptr;
     TfrmWeather* FPanel = nullptr;
 
+    QProcess* FTray = nullptr;
+
+    // A notification area, started with trayer when the desktop has none.
+    bool needTray() {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            return true;
+        const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
+        if (trayer.isEmpty())
+            return false;
+        FTray = new QProcess(this);
+        FTray->start(trayer, {"--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+                              "--width", "200", "--height", "32"});
+        if (!FTray->waitForStarted(3000))
+            return false;
+        return QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000);
+    }
+    void stopTray() {
+        if (!FTray)
+            return;
+        FTray->terminate();
+        FTray->waitForFinished(3000);
+        delete FTray;
+        FTray = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    }
+
     QPoint docked() const { return FMain->frameGeometry().topLeft() + QPoint(410, 0); }
 
     // Shows the panel the way the menu's "显示天气预报" does and waits until
@@ -108,6 +136,7 @@ private slots:
         FMain->SetWeatherWindow(FPanel);
     }
     void cleanupTestCase() {
+        stopTray();
         delete frmWeather;
         QVERIFY(!frmWeather);
         delete FMain;
@@ -258,12 +287,15 @@ private slots:
     }
 
     void minimiseAndRestore_data() {
-        QTest::addColumn<bool>("throughMainWindow");
-        QTest::newRow("the program's minimise and restore") << true;
-        QTest::newRow("hidden and shown again, as the tray does") << false;
+        QTest::addColumn<int>("how");
+        QTest::newRow("to the tray and back") << 0;
+        QTest::newRow("minimised without a notification area") << 1;
+        QTest::newRow("hidden and shown again") << 2;
     }
     void minimiseAndRestore() {
-        QFETCH(bool, throughMainWindow);
+        QFETCH(int, how);
+        if (how == 0 && !needTray())
+            QSKIP("no notification area here and no trayer to start one");
         if (!FPanel->isVisible())
             showPanel();
         QTRY_COMPARE(FPanel->pos(), docked());
@@ -273,7 +305,14 @@ private slots:
         // Moved by the program, not by a drag, so that a re-dock would show.
         FMain->move(FMain->pos() + QPoint(25, 15));
 
-        if (throughMainWindow) {
+        if (how == 0) {
+            FMain->MinimizeProgram();
+            QVERIFY(FMain->IsProgramMinimized());
+            QTRY_VERIFY(!FPanel->isVisible()); // it went to the tray with the rest
+            FMain->RestoreProgram();
+            QVERIFY(!FMain->IsProgramMinimized());
+        } else if (how == 1) {
+            // Without a notification area, the main window alone is minimised.
             FMain->MinimizeProgram();
             QTRY_VERIFY(FMain->IsProgramMinimized());
             FMain->RestoreProgram();
@@ -291,6 +330,7 @@ private slots:
         QCOMPARE(finished.count(), 0);
         QCOMPARE(FPanel->Service()->PagesServed(), served);
         QCOMPARE(pageState(FPanel), QStringLiteral("shown"));
+        stopTray();
         // Put back against the main window for what follows.
         FMain->DockWeather();
     }
