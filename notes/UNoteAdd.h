@@ -1,0 +1,90 @@
+// The note editor "便签维护": today's notes in a list on the right, editors
+// for one note on the left; the arrow puts the editors' values into the list,
+// the confirm button writes the rows into today's day node.
+#pragma once
+
+#include "UXmlDoc.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QStringList>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QAction;
+class TCheckBox;
+class TGlassButton;
+class TMirrorPanel;
+class TReportListView;
+class TRoundCombo;
+class TRoundEdit;
+class TRoundMemo;
+
+class TfrmNoteAdd : public QDialog {
+    Q_OBJECT
+public:
+    // The warning shown for an empty title, and its caption.
+    static const QString EmptyTitleText; // 标题不能为空！
+    static const QString WarningCaption; // 警告
+
+    // NotesPath is the notes file (Paths::NotesFile() in the program). The
+    // dialog destroys itself when it closes, by any means, and then empties
+    // frmNoteAdd; it centres itself over the main window when shown.
+    explicit TfrmNoteAdd(const QString& NotesPath, QWidget* Parent = nullptr);
+    ~TfrmNoteAdd() override;
+
+    // LoadNotes: the list shows the notes of the scope, one row each.
+    bool LoadNotes(bool TodayOnly);
+
+    // The 24 entries of the time box for Date: "yyyy-mm-dd hh:00", hours 0..23.
+    static QStringList HourList(const QDate& Date);
+
+    // Event handlers (public so the program's menu and tests can reach them).
+    // FormShow runs each time the dialog is shown.
+    void FormShow();
+    void Image1Click();
+    void alvNotesSelectItem();
+    void N1Click();
+    void advOKClick();
+    void advCloseClick();
+
+    QString NotesPath() const { return FNotesPath; }
+
+    TMirrorPanel* Background = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    TRoundEdit* ceTitle = nullptr;
+    TRoundCombo* ccTime = nullptr;
+    TCheckBox* aockHint = nullptr;
+    TRoundMemo* cmContent = nullptr;
+    QLabel* Image1 = nullptr;
+    QFrame* Bevel2 = nullptr;
+    TReportListView* alvNotes = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    TGlassButton* advOK = nullptr;
+    TGlassButton* advClose = nullptr;
+    XmlDocument XMLDoc;
+
+signals:
+    // The rows were written to the notes file (the confirm button): the note
+    // window is to be shown and refreshed, the menu's note item to read
+    // "隐藏便签".
+    void notesStored();
+    // A note was deleted from the file: an existing note window is to be
+    // refreshed.
+    void noteDeleted();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    QString FNotesPath;
+};
+
+// The one note editor, or nullptr while none exists.
+extern TfrmNoteAdd* frmNoteAdd;
