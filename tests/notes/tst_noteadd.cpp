@@ -6,6 +6,7 @@
 
 #include "UCheckBox.h"
 #include "UClock.h"
+#include "UForms.h"
 #include "UGlassButton.h"
 #include "UMirrorPanel.h"
 #include "UNoteAdd.h"
@@ -22,6 +23,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace NoteTest;
 
@@ -108,6 +110,9 @@ private slots:
     void confirmWithFileRemovedWritesSeedAndToday();
     void confirmAfterMidnightWritesNewDay();
     void closeWritesNothingButDeletionStays();
+    void modalRunEndsDestroyed_data();
+    void modalRunEndsDestroyed();
+    void centredOverMainWindow();
     void closingByAnyMeansDestroys_data();
     void closingByAnyMeansDestroys();
     void unreadableFileIsNeverOverwritten();
@@ -536,6 +541,48 @@ void TestNoteAdd::closeWritesNothingButDeletionStays() {
     QTest::mouseClick(FDialog->advClose, Qt::LeftButton);
     QCOMPARE(FileDays(FPath), QStringList({Seed, Today + " [B|2024-05-09 09:00|否|2]"}));
     QCOMPARE(Stored.count(), 0);
+}
+
+void TestNoteAdd::modalRunEndsDestroyed_data() {
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<int>("result");
+    QTest::newRow("close button") << false << int(QDialog::Rejected);
+    QTest::newRow("confirm button") << true << int(QDialog::Accepted);
+}
+
+void TestNoteAdd::modalRunEndsDestroyed() {
+    QFETCH(bool, confirm);
+    QFETCH(int, result);
+    // As the main menu runs it: modal, and gone when it returns.
+    frmNoteAdd = new TfrmNoteAdd(FPath);
+    FDialog = frmNoteAdd;
+    bool WasModal = false;
+    QTimer::singleShot(0, FDialog.data(), [this, &WasModal, confirm] {
+        WasModal = FDialog->isModal() && QApplication::activeModalWidget() == FDialog;
+        QAbstractButton* Button =
+            confirm ? static_cast<QAbstractButton*>(FDialog->advOK) : FDialog->advClose;
+        QTest::mouseClick(Button, Qt::LeftButton);
+    });
+    QCOMPARE(frmNoteAdd->exec(), result);
+    QVERIFY(WasModal);
+    QVERIFY(FDialog.isNull());
+    QCOMPARE(frmNoteAdd, nullptr);
+}
+
+void TestNoteAdd::centredOverMainWindow() {
+    QWidget Main;
+    Main.setWindowTitle(QStringLiteral("main"));
+    Main.setGeometry(300, 200, 410, 376);
+    Main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Main));
+    SetMainForm(&Main);
+    open();
+    SetMainForm(nullptr);
+    QTRY_VERIFY2(
+        (FDialog->frameGeometry().center() - Main.frameGeometry().center()).manhattanLength() < 40,
+        qPrintable(QStringLiteral("dialog at %1,%2")
+                       .arg(FDialog->frameGeometry().x())
+                       .arg(FDialog->frameGeometry().y())));
 }
 
 void TestNoteAdd::closingByAnyMeansDestroys_data() {

@@ -5,6 +5,7 @@
 
 #include "UCheckBox.h"
 #include "UClock.h"
+#include "UForms.h"
 #include "UGlassButton.h"
 #include "UMirrorPanel.h"
 #include "UNoteHis.h"
@@ -12,6 +13,7 @@
 
 #include <QFrame>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace NoteTest;
 
@@ -80,6 +82,8 @@ private slots:
     void unreadableFileShowsNothingAndStays();
     void listShowsFileAsAtLastLoad();
     void seedFailureIsShownAndDialogOpens();
+    void modalRunEndsDestroyed();
+    void centredOverMainWindow();
     void closingByAnyMeansDestroys_data();
     void closingByAnyMeansDestroys();
 };
@@ -254,6 +258,37 @@ void TestNoteHis::seedFailureIsShownAndDialogOpens() {
     clickCheckBox();
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
     QCOMPARE(Failures().size(), 1);
+}
+
+void TestNoteHis::modalRunEndsDestroyed() {
+    // As the main menu runs it: modal, and gone when it returns.
+    frmNoteHis = new TfrmNoteHis(FPath);
+    FDialog = frmNoteHis;
+    bool WasModal = false;
+    QTimer::singleShot(0, FDialog.data(), [this, &WasModal] {
+        WasModal = FDialog->isModal() && QApplication::activeModalWidget() == FDialog;
+        QTest::mouseClick(FDialog->advClose, Qt::LeftButton);
+    });
+    QCOMPARE(frmNoteHis->exec(), int(QDialog::Rejected));
+    QVERIFY(WasModal);
+    QVERIFY(FDialog.isNull());
+    QCOMPARE(frmNoteHis, nullptr);
+}
+
+void TestNoteHis::centredOverMainWindow() {
+    QWidget Main;
+    Main.setWindowTitle(QStringLiteral("main"));
+    Main.setGeometry(300, 200, 410, 376);
+    Main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Main));
+    SetMainForm(&Main);
+    open();
+    SetMainForm(nullptr);
+    QTRY_VERIFY2(
+        (FDialog->frameGeometry().center() - Main.frameGeometry().center()).manhattanLength() < 40,
+        qPrintable(QStringLiteral("dialog at %1,%2")
+                       .arg(FDialog->frameGeometry().x())
+                       .arg(FDialog->frameGeometry().y())));
 }
 
 void TestNoteHis::closingByAnyMeansDestroys_data() {
