@@ -74,8 +74,9 @@ signals:
     // window is to be shown and refreshed, the menu's note item to read
     // "隐藏便签".
     void notesStored();
-    // A note was deleted from the file: an existing note window is to be
-    // refreshed.
+    // The selected row was deleted, and its note with it from the file
+    // (unless that failed, which is not reported): an existing note window is
+    // to be refreshed; none is to be created.
     void noteDeleted();
 
 protected:
