@@ -49,6 +49,7 @@ private slots:
     void exitClosesAndClearsReferences();
     void trayMinimiseKeepsTrayIcon();
     void systemMinimiseGoesToTray();
+    void trayRightClickOpensMenuAtPointer();
 
 private:
     void openMain();
@@ -474,6 +475,31 @@ void TestMainWindow::systemMinimiseGoesToTray() {
     QTRY_VERIFY(FMain->isVisible());
     QVERIFY(!FMain->isMinimized());
     QVERIFY(!FMain->IsProgramMinimized());
+}
+
+void TestMainWindow::trayRightClickOpensMenuAtPointer() {
+    if (!needTray())
+        QSKIP("no notification area here and no trayer to start one");
+    openMain();
+    QWidget* icon = trayIconWindow();
+    QVERIFY(icon);
+    QTRY_VERIFY(icon->isVisible());
+    const QPoint pointer(600, 400);
+    QCursor::setPos(pointer);
+    QTRY_COMPARE(QCursor::pos(), pointer);
+    QTest::mouseClick(icon, Qt::RightButton, {}, icon->rect().center());
+    QTRY_VERIFY(FMain->pmMain->isVisible());
+    QCOMPARE(FMain->pmMain->pos(), pointer);
+    // While the icon's menu is open a double-click on the icon does nothing.
+    FMain->MinimizeProgram();
+    QVERIFY(FMain->IsProgramMinimized());
+    FMain->tiTrayActivated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(FMain->IsProgramMinimized());
+    FMain->pmMain->close();
+    QTRY_VERIFY(!FMain->pmMain->isVisible());
+    FMain->tiTrayActivated(QSystemTrayIcon::DoubleClick);
+    QVERIFY(!FMain->IsProgramMinimized());
+    QTRY_VERIFY(FMain->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)

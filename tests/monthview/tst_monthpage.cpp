@@ -234,6 +234,12 @@ void TestMonthPage::todayMarkFollowsMonth() {
     showMonth(2024, 2);
     QCOMPARE(redCells(), QList<QPoint>{today});
     QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+
+    // Past midnight the mark stays on the day the program was started.
+    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 2, 11), QTime(0, 0, 30)); });
+    showMonth(2024, 3);
+    showMonth(2024, 2);
+    QCOMPARE(redCells(), QList<QPoint>{today});
 }
 
 void TestMonthPage::festivalLine_data() {
