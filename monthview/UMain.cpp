@@ -351,6 +351,11 @@ void TfrmManyYear::FormActivate() {
 void TfrmManyYear::advDaysDrawCell(int ACol, int /*ARow*/, const QRect& /*Rect*/) {
     if (!FWeekendPending || (ACol != 0 && ACol != 6))
         return;
+    // The grid paints its header row first, but a partial paint may report
+    // one weekend column more than once: each header cell counts only once,
+    // so both end up coloured.
+    if (advDays->CellColor(ACol, 0) == WeekendHeaderColor)
+        return;
     advDays->SetCellColor(ACol, 0, WeekendHeaderColor);
     ++FWeekendCount;
     if (FWeekendCount >= 2)

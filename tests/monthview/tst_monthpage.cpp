@@ -41,6 +41,7 @@ private slots:
     void yearLabel_data();
     void yearLabel();
     void weekdayHeader();
+    void weekendHeaderAfterPartialPaints();
     void todayMarkFollowsMonth();
     void festivalLine_data();
     void festivalLine();
@@ -204,6 +205,25 @@ void TestMonthPage::weekdayHeader() {
     FMain->advDays->repaint();
     QCOMPARE(FMain->advDays->Cell(0, 0), names[0]);
     QCOMPARE(FMain->FWeekendCount, 2);
+}
+
+void TestMonthPage::weekendHeaderAfterPartialPaints() {
+    // A first paint that covers only the Sunday column, twice over (a window
+    // uncovered bit by bit), must still leave both weekend headers coloured.
+    open(QDateTime(QDate(2024, 2, 10), QTime(12, 0)), false);
+    FMain->advDaysDrawCell(0, 3, FMain->advDays->CellRect(0, 3));
+    FMain->advDaysDrawCell(0, 4, FMain->advDays->CellRect(0, 4));
+    QCOMPARE(FMain->advDays->CellColor(0, 0), Plum);
+    QVERIFY(FMain->FWeekendPending);
+    FMain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FMain));
+    FMain->advDays->repaint();
+    QCOMPARE(FMain->advDays->CellColor(0, 0), Plum);
+    QCOMPARE(FMain->advDays->CellColor(6, 0), Plum);
+    QCOMPARE(FMain->FWeekendCount, 2);
+    QVERIFY(!FMain->FWeekendPending);
+    for (int c = 1; c < 6; ++c)
+        QVERIFY(!FMain->advDays->CellColor(c, 0).isValid());
 }
 
 void TestMonthPage::todayMarkFollowsMonth() {
