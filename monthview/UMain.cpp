@@ -1,5 +1,6 @@
 #include "UMain.h"
 
+#include "UAbout.h"
 #include "UCalendar.h"
 #include "UClock.h"
 #include "UClockLabel.h"
@@ -8,18 +9,26 @@
 #include "UForms.h"
 #include "UGradientPanel.h"
 #include "UMenuButton.h"
+#include "UNoteAdd.h"
+#include "UNoteHis.h"
+#include "UNoteList.h"
+#include "UNoteset.h"
 #include "UPopupMenu.h"
+#include "USettings.h"
 #include "USettingsFile.h"
 #include "USpinner.h"
+#include "UWeather.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 
@@ -93,6 +102,10 @@ bool isProgramWindow(const QWidget* Window) {
     }
     if (Window->windowFlags() & Qt::BypassWindowManagerHint)
         return false;
+    // A dialog waiting for an answer stays: hiding it would end its modal
+    // loop and leave it behind, neither open nor closed.
+    if (Window->isModal())
+        return false;
     return qstrcmp(Window->metaObject()->className(), "QSystemTrayIconSys") != 0;
 }
 
@@ -127,6 +140,15 @@ TfrmManyYear::TfrmManyYear(const QString& DataDir, QWidget* Parent)
     tNoteAlarm->setInterval(1000);
     connect(tNoteAlarm, &QTimer::timeout, this, &TfrmManyYear::tNoteAlarmTimer);
     tNoteAlarm->start();
+    // A due reminder is also told to the desktop, or shown by the tray icon
+    // where no notification service runs.
+    SetReminderSender([this](const QString& Summary, const QString& Body) {
+        QPointer<QSystemTrayIcon> tray(tiTray);
+        SendDesktopNotification(Summary, Body, [tray](const QString& S, const QString& B) {
+            if (tray && tray->isVisible())
+                tray->showMessage(S, B, QSystemTrayIcon::Information, 10000);
+        });
+    });
 
     FormCreate();
 
@@ -380,7 +402,7 @@ void TfrmManyYear::pnlTopMouseUp(Qt::MouseButton Button, const QPoint& Pos) {
 }
 
 QWidget* TfrmManyYear::WeatherWindow() const {
-    // WIRING(weather): this is frmWeather once the weather panel exists.
+    // frmWeather, set when the menu makes the panel.
     return FWeatherWindow;
 }
 
@@ -401,43 +423,64 @@ void TfrmManyYear::DockWeather() {
 void TfrmManyYear::N1Click() {
     const QString caption = N1->text();
     if (caption == ShowWeatherCaption) {
-        // WIRING(weather): if frmWeather is empty, create TfrmWeather (owner:
-        // the application) and store it in frmWeather and SetWeatherWindow.
+        if (!frmWeather) {
+            frmWeather = new TfrmWeather();
+            SetWeatherWindow(frmWeather);
+        }
         RestoreProgram();
-        // WIRING(weather): show frmWeather modelessly (it docks and loads its page).
+        // Every show from the menu docks the panel and loads its page.
+        frmWeather->ShowPanel();
         N1->setText(HideWeatherCaption);
     } else if (caption == HideWeatherCaption) {
-        if (QWidget* weather = WeatherWindow())
-            weather->hide();
+        if (frmWeather) {
+            frmWeather->HidePanel();
+            // Hidden by the user: a later restore must not bring it back.
+            FHiddenWindows.removeAll(QPointer<QWidget>(frmWeather));
+        }
         N1->setText(ShowWeatherCaption);
     }
 }
 
 void TfrmManyYear::N4Click() {
-    // WIRING(notes): if frmNoteAdd is empty, create TfrmNoteAdd and store it
-    // there; show it modally.
+    if (!frmNoteAdd) {
+        frmNoteAdd = new TfrmNoteAdd(NotesFile());
+        // After the notes are stored the note window shows them.
+        connect(frmNoteAdd, &TfrmNoteAdd::notesStored, this, [this] {
+            ShowNoteWindow(NotesFile())->RefreshNotes(NotesFile());
+            N5->setText(HideNotesCaption);
+        });
+        connect(frmNoteAdd, &TfrmNoteAdd::noteDeleted, this, [this] {
+            if (frmNoteList)
+                frmNoteList->RefreshNotes(NotesFile());
+        });
+    }
+    frmNoteAdd->exec();
 }
 
 void TfrmManyYear::N5Click() {
     const QString caption = N5->text();
     if (caption == ShowNotesCaption) {
-        // WIRING(note window): if frmNoteList is empty, create TfrmNoteList
-        // (owner: the application) and store it there; show it modelessly.
+        ShowNoteWindow(NotesFile());
         N5->setText(HideNotesCaption);
     } else if (caption == HideNotesCaption) {
-        // WIRING(note window): if frmNoteList is not empty, hide it.
+        if (frmNoteList) {
+            frmNoteList->hide();
+            FHiddenWindows.removeAll(QPointer<QWidget>(frmNoteList));
+        }
         N5->setText(ShowNotesCaption);
     }
 }
 
 void TfrmManyYear::N6Click() {
-    // WIRING(settings dialog): if frmNoteSet is empty, create TfrmNoteSet and
-    // store it there; show it modally.
+    if (!frmNoteSet)
+        frmNoteSet = new TfrmNoteSet(FDataDir);
+    frmNoteSet->exec();
 }
 
 void TfrmManyYear::N7Click() {
-    // WIRING(history): if frmNoteHis is empty, create TfrmNoteHis and store it
-    // there; show it modally.
+    if (!frmNoteHis)
+        frmNoteHis = new TfrmNoteHis(NotesFile());
+    frmNoteHis->exec();
 }
 
 void TfrmManyYear::N9Click() {
@@ -449,12 +492,62 @@ void TfrmManyYear::N2Click() {
 }
 
 void TfrmManyYear::N11Click() {
-    // WIRING(about box): if frmAbout is empty, create TfrmAbout and store it
-    // there; show it modally.
+    if (!frmAbout)
+        frmAbout = new TfrmAbout();
+    frmAbout->exec();
+}
+
+// ---- Reminders ----
+
+bool TfrmManyYear::LoadNoteAlarms(const QString& Path) {
+    return FAlarmReader.Load(XMLDoc, Path, FNoteAlarms);
+}
+
+void TfrmManyYear::SetReminderSender(TReminderNotice::Sender Send) {
+    FReminderNotice = std::make_unique<TReminderNotice>(std::move(Send));
 }
 
 void TfrmManyYear::tNoteAlarmTimer() {
-    // The reminder tick (LoadNoteAlarms, ShakeNoteWindow) comes with the reminders.
+    // A tick that comes while a shake runs (the shake lets the timer through)
+    // is skipped: the next tick of the same minute shakes again.
+    if (FShaking)
+        return;
+    // With reminders off the file is not even looked at.
+    if (Alarm == 0)
+        return;
+    const QString path = NotesFile();
+    if (!QFileInfo::exists(path))
+        return;
+    LoadNoteAlarms(path);
+    const int slot = FindDueAlarm(FNoteAlarms, CurrentMinuteText());
+    if (slot < 0)
+        return;
+    if (FReminderNotice)
+        FReminderNotice->NotifyOnce(FNoteAlarms[slot]);
+    ShakeNoteWindow(ShowNoteWindow(path));
+}
+
+void TfrmManyYear::ShakeNoteWindow(QWidget* Window) {
+    if (!Window)
+        return;
+    QPointer<TfrmManyYear> self(this);
+    QPointer<QWidget> window(Window);
+    const QPoint start = Window->pos();
+    FShaking = true;
+    for (int move = 1; move <= 26; ++move) {
+        QCoreApplication::processEvents();
+        // The user may close either window while the shake runs.
+        if (!self)
+            return;
+        if (!window)
+            break;
+        const int d = (move % 2 == 1) ? 1 : -1;
+        window->move(start + QPoint(d, d));
+        QThread::msleep(50);
+    }
+    if (window)
+        window->move(start);
+    FShaking = false;
 }
 
 // ---- Tray, minimise and restore ----

@@ -4,7 +4,10 @@
 // and the reminder timer.
 #pragma once
 
+#include "UNoteAlarms.h"
 #include "UPaths.h"
+#include "UReminderNotice.h"
+#include "UXmlDoc.h"
 
 #include <QList>
 #include <QPixmap>
@@ -12,6 +15,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -95,8 +99,24 @@ public:
     QList<QPixmap> ilSpin;
     // The reminder timer: every 1000 ms while the window exists.
     QTimer* tNoteAlarm = nullptr;
-    // XMLDoc: the window's own XML document (platform/UXmlDoc.h), through
-    // which the reminder timer reads today's notes. Added with the reminders.
+    // The window's own XML document, through which the reminder timer reads
+    // today's notes.
+    XmlDocument XMLDoc;
+    // The alarm table: slot i belongs to today's note at position i.
+    TNoteAlarms FNoteAlarms;
+
+    // Rebuilds the alarm table from today's notes in Path; the walk's result.
+    bool LoadNoteAlarms(const QString& Path);
+    // Jitters Window diagonally by one pixel for about 1.3 s, letting every
+    // window paint and answer input meanwhile, and puts it back where it was.
+    void ShakeNoteWindow(QWidget* Window);
+    bool IsShaking() const { return FShaking; }
+    // How often the reminder timer has read the notes file.
+    int NotesFileReads() const { return FAlarmReader.ReadCount(); }
+    // How often it has walked the file (a changed file is walked again).
+    int NotesFileWalks() const { return FAlarmReader.WalkCount(); }
+    // Where due reminders are announced on the desktop (tests replace it).
+    void SetReminderSender(TReminderNotice::Sender Send);
 
     // Month page state.
     int32_t FTodayYear = 0;
@@ -142,6 +162,9 @@ private:
     QPointer<QWidget> FWeatherWindow;
     bool FMinimizedToTray = false;
     QList<QPointer<QWidget>> FHiddenWindows;
+    TNoteAlarmReader FAlarmReader;
+    std::unique_ptr<TReminderNotice> FReminderNotice;
+    bool FShaking = false;
 };
 
 // The main window while it exists, else nullptr.

@@ -1,5 +1,6 @@
 // Program entry: the application object, one instance per user, the main
 // window and the about box, then the message loop.
+#include "UAbout.h"
 #include "UApplication.h"
 #include "UMain.h"
 
@@ -49,8 +50,8 @@ int main(int argc, char** argv) {
     QObject::connect(main, &QObject::destroyed, &app, &QCoreApplication::quit);
     QObject::connect(&app, &TApplication::RaiseRequested, main, &TfrmManyYear::BringToFront);
 
-    // ABOUT BOX: create frmAbout here (sidewindows/UAbout.h), owned by the
-    // application and hidden.
+    // The about box is made at start-up and stays hidden until asked for.
+    frmAbout = new TfrmAbout();
 
     main->show();
     main->activateWindow();

@@ -34,6 +34,7 @@ bool ReadBytes(const QString& Path, QByteArray& Bytes) {
 
 bool TNoteAlarmReader::Load(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms) {
     QByteArray bytes;
+    ++FReadCount;
     const bool readable = ReadBytes(Path, bytes);
     const QString dayNode = TodayNodeName();
     if (readable && FValid && Path == FPath && dayNode == FDayNode && bytes == FBytes) {

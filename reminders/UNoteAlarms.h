@@ -38,6 +38,8 @@ public:
     bool Load(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
     // How many times the file has really been walked (for benchmarks and tests).
     int WalkCount() const { return FWalkCount; }
+    // How many times the file's bytes have been read.
+    int ReadCount() const { return FReadCount; }
 
 private:
     bool FValid = false;
@@ -47,6 +49,7 @@ private:
     TNoteAlarms FAlarms;
     bool FResult = false;
     int FWalkCount = 0;
+    int FReadCount = 0;
 };
 
 // The current local minute as "yyyy-mm-dd hh:nn" (Clock::Now(), fixed digits).

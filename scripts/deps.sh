@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
   libxml2-dev
   fonts-noto-cjk fonts-arphic-gkai00mp
-  xvfb xauth openbox xdotool x11-utils imagemagick
+  xvfb xauth openbox trayer xdotool x11-utils imagemagick
   desktop-file-utils appstream dpkg-dev file man-db
 )
 

@@ -4,6 +4,7 @@
 // left-button drags only, a fresh load on every show, the three changes to
 // the top-level body after every completed document, and a minimise and
 // restore that neither reloads nor re-docks.
+#include "../common/TestTray.h"
 #include "FakeForecast.h"
 #include "UApplication.h"
 #include "UForms.h"
@@ -76,31 +77,11 @@ class TestWeatherPanel : public QObject {
     TfrmManyYear* FMain = nullptr;
     TfrmWeather* FPanel = nullptr;
 
-    QProcess* FTray = nullptr;
+    TTestTray FTray;
 
     // A notification area, started with trayer when the desktop has none.
-    bool needTray() {
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            return true;
-        const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
-        if (trayer.isEmpty())
-            return false;
-        FTray = new QProcess(this);
-        FTray->start(trayer, {"--edge", "bottom", "--align", "right", "--widthtype", "pixel",
-                              "--width", "200", "--height", "32"});
-        if (!FTray->waitForStarted(3000))
-            return false;
-        return QTest::qWaitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 10000);
-    }
-    void stopTray() {
-        if (!FTray)
-            return;
-        FTray->terminate();
-        FTray->waitForFinished(3000);
-        delete FTray;
-        FTray = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
-    }
+    bool needTray() { return FTray.Need(); }
+    void stopTray() { QVERIFY(FTray.Stop()); }
 
     QPoint docked() const { return FMain->frameGeometry().topLeft() + QPoint(410, 0); }
 
