@@ -1,9 +1,7 @@
 // Walks a notes file of about 10,000 notes over 3,650 day nodes and prints
 // the time of the all query and of the today query. Goal: 15 ms each.
+#include "NotesFixture.h"
 #include "UClock.h"
-#include "UComm.h"
-#include "UNotesFile.h"
-#include "UXmlDoc.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -38,28 +36,7 @@ int main() {
     const QDate first(2015, 1, 1);
     const QDate last = first.addDays(Days - 1);
 
-    // The file as years of use would leave it: the seed, then one day node per
-    // day with two or three notes each, Chinese titles and contents.
-    XmlDocument doc;
-    CreateNotesFile(doc, path);
-    const XmlNode root = doc.DocumentElement();
-    int made = 0;
-    for (int d = 0; d < Days; ++d) {
-        const QDate date = first.addDays(d);
-        const XmlNode day = root.AddChild(DayNodeName(date));
-        const int count = (Notes - made) / (Days - d) + ((Notes - made) % (Days - d) > 0 ? 1 : 0);
-        for (int k = 0; k < count; ++k, ++made) {
-            const QString texts[4] = {
-                QStringLiteral("便签%1").arg(made),
-                date.toString(QStringLiteral("yyyy-MM-dd")) +
-                    QStringLiteral(" %1:00").arg(8 + k, 2, 10, QLatin1Char('0')),
-                (made % 3) ? QStringLiteral("是") : QStringLiteral("否"),
-                QStringLiteral("今天要做的事情：开会、买菜、给家里打电话。第%1条").arg(made)};
-            for (int f = 0; f < 4; ++f)
-                day.AddChild(NoteFieldName(f)).SetText(texts[f]);
-        }
-    }
-    doc.Save(path);
+    const int made = WriteBenchNotesFile(path, first, Days, Notes);
     Clock::SetNowFunction([last] { return QDateTime(last, QTime(12, 0)); });
 
     auto time = [&](bool todayOnly, int& delivered, std::vector<double>& cpu) {
