@@ -222,7 +222,6 @@ void growBranch(QPainter& p, Rng& rng, QPointF a, double angle, double len, doub
 struct MonthStyle {
     QColor groundTop, groundBottom, glow, accent;
     const char* name; // 一月 … 十二月
-    const char* seal; // one character naming the motif
 };
 
 // Pale ground: a vertical gradient and a soft light from the upper right.
@@ -237,8 +236,9 @@ void paintGround(QPainter& p, const QSize& size, const MonthStyle& st) {
     p.fillRect(QRect(QPoint(0, 0), size), r);
 }
 
-// The large faint numeral, the month's name in brush script and a small seal,
-// all at the right-hand side.
+// The large faint numeral and the month's name in brush script, both at the
+// right-hand side. Nothing on the picture may look like a mark on a day: no
+// framed or coloured spot where a day cell's texts fall.
 void paintNumeral(QPainter& p, const QSize& size, int month, const MonthStyle& st) {
     const QString digits = QString::number(month);
     QFont f = pixelFont("Noto Serif CJK SC", digits.size() > 1 ? 218 : 250, false);
@@ -269,20 +269,6 @@ void paintNumeral(QPainter& p, const QSize& size, int month, const MonthStyle& s
         p.drawPath(textPath(s, kai, QPointF(cx - km.horizontalAdvance(s) / 2, y)));
         y += km.height() * 0.92;
     }
-    // Seal under the name: a thin red frame around the motif's character,
-    // light enough not to get in the way of the day texts on top.
-    const QRectF seal(cx - 11, y - km.ascent() + 8, 22, 22);
-    p.setBrush(QColor(214, 92, 80, 40));
-    p.setPen(QPen(QColor(206, 84, 72, 130), 1.2));
-    p.drawRoundedRect(seal, 3, 3);
-    QFont sf = pixelFont("Noto Serif CJK SC", 16, true);
-    QFontMetricsF sm(sf);
-    const QString sc = QString::fromUtf8(st.seal);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(206, 84, 72, 120));
-    p.drawPath(textPath(sc, sf,
-                        QPointF(seal.center().x() - sm.horizontalAdvance(sc) / 2,
-                                seal.center().y() + (sm.ascent() - sm.descent()) / 2)));
 }
 
 // January: red plum on a cold morning.
@@ -793,29 +779,29 @@ void paintSnow(QPainter& p, Rng& rng, const QSize&) {
 
 const MonthStyle monthStyles[12] = {
     {QColor(232, 238, 246), QColor(250, 247, 245), QColor(255, 255, 255), QColor(150, 110, 130),
-     "一月", "梅"},
+     "一月"},
     {QColor(250, 245, 226), QColor(252, 250, 242), QColor(255, 253, 240), QColor(170, 140, 60),
-     "二月", "春"},
+     "二月"},
     {QColor(236, 246, 232), QColor(250, 251, 244), QColor(255, 255, 248), QColor(100, 150, 90),
-     "三月", "柳"},
+     "三月"},
     {QColor(252, 238, 240), QColor(252, 249, 246), QColor(255, 252, 252), QColor(196, 110, 130),
-     "四月", "桃"},
+     "四月"},
     {QColor(230, 244, 234), QColor(248, 251, 246), QColor(255, 255, 252), QColor(80, 140, 100),
-     "五月", "竹"},
+     "五月"},
     {QColor(230, 243, 244), QColor(247, 251, 250), QColor(255, 255, 255), QColor(80, 140, 150),
-     "六月", "荷"},
+     "六月"},
     {QColor(228, 240, 250), QColor(247, 250, 252), QColor(255, 255, 255), QColor(80, 120, 170),
-     "七月", "夏"},
+     "七月"},
     {QColor(232, 232, 244), QColor(250, 246, 236), QColor(255, 250, 236), QColor(150, 120, 80),
-     "八月", "桂"},
+     "八月"},
     {QColor(250, 244, 228), QColor(252, 250, 242), QColor(255, 252, 240), QColor(180, 140, 60),
-     "九月", "菊"},
+     "九月"},
     {QColor(252, 238, 226), QColor(252, 248, 242), QColor(255, 252, 246), QColor(190, 100, 70),
-     "十月", "枫"},
+     "十月"},
     {QColor(248, 242, 224), QColor(250, 249, 242), QColor(255, 254, 246), QColor(170, 140, 60),
-     "十一月", "杏"},
+     "十一月"},
     {QColor(230, 237, 247), QColor(246, 248, 252), QColor(255, 255, 255), QColor(100, 120, 160),
-     "十二月", "雪"},
+     "十二月"},
 };
 
 // Keeps every pixel light: darkness (255 minus luminance) is left alone up to
