@@ -1,6 +1,7 @@
 #include "UMain.h"
 
 #include "UAbout.h"
+#include "UApplication.h"
 #include "UCalendar.h"
 #include "UClock.h"
 #include "UClockLabel.h"
@@ -17,7 +18,7 @@
 #include "USettings.h"
 #include "USettingsFile.h"
 #include "USpinner.h"
-#include "UWeather.h"
+#include "UWeatherPanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -424,7 +425,12 @@ void TfrmManyYear::N1Click() {
     const QString caption = N1->text();
     if (caption == ShowWeatherCaption) {
         if (!frmWeather) {
-            frmWeather = new TfrmWeather();
+            QString error;
+            frmWeather = CreateWeatherPanel(&error);
+            if (!frmWeather) {
+                ShowApplicationError(error);
+                return;
+            }
             SetWeatherWindow(frmWeather);
         }
         RestoreProgram();

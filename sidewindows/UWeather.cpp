@@ -13,8 +13,6 @@
 #include <unistd.h>
 #endif
 
-TfrmWeather* frmWeather = nullptr;
-
 namespace {
 
 // Chromium refuses to run its sandbox as root; only then is it switched
@@ -42,7 +40,8 @@ const char kBodyChanges[] = R"JS(
 
 } // namespace
 
-TfrmWeather::TfrmWeather(QWidget* Parent) : QWidget(Parent, Qt::Tool | Qt::FramelessWindowHint) {
+TfrmWeather::TfrmWeather(QWidget* Parent)
+    : TWeatherPanel(Parent, Qt::Tool | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmWeather"));
     setWindowTitle(QStringLiteral("天气预报"));
     setFixedSize(222, 376);
@@ -69,8 +68,6 @@ TfrmWeather::~TfrmWeather() {
     FWebBrowser = nullptr;
     delete FProfile;
     FProfile = nullptr;
-    if (frmWeather == this)
-        frmWeather = nullptr;
 }
 
 void TfrmWeather::DockToMain() {
@@ -119,4 +116,9 @@ void TfrmWeather::WebBrowserDocumentComplete(bool) {
                                            if (self && Done.toBool())
                                                emit self->DocumentChanged();
                                        });
+}
+
+// The entry point the program resolves after loading this library.
+extern "C" Q_DECL_EXPORT TWeatherPanel* VornCreateWeatherPanel() {
+    return new TfrmWeather();
 }

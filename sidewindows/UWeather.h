@@ -1,19 +1,20 @@
 // The weather panel: a narrow frameless window docked against the right edge
 // of the main window, showing the weather widget page in an embedded browser.
 //
-// The browser engine is heavy, so nothing of it is made before the panel is:
-// this header names no web engine type, and the panel makes its browser and
-// starts the local weather widget service when it is created and first shown.
+// The browser engine is heavy: the panel is built into a library of its own
+// that the program loads only when it makes the panel (UWeatherPanel.h), and
+// the panel starts the local weather widget service when it is first shown.
 #pragma once
 
+#include "UWeatherPanel.h"
+
 #include <QUrl>
-#include <QWidget>
 
 class QWebEngineView;
 class QWebEngineProfile;
 class TWeatherService;
 
-class TfrmWeather : public QWidget {
+class TfrmWeather : public TWeatherPanel {
     Q_OBJECT
 public:
     // Created hidden, owned by nobody (the application); lives until the
@@ -23,14 +24,14 @@ public:
 
     // Left := main window's Left + Width, then Top := main window's Top.
     // Does nothing while there is no main window.
-    void DockToMain();
+    void DockToMain() override;
 
     // The menu's "显示天气预报": docks the panel, loads the page anew and
     // shows the panel. (A plain show(), as when the program is restored from
     // the tray, neither docks nor reloads.)
-    void ShowPanel();
+    void ShowPanel() override;
     // The menu's "隐藏天气预报": hides the panel; the page is kept.
-    void HidePanel();
+    void HidePanel() override;
 
     // The page address: "http://127.0.0.1:PORT/weather/weather.aspx?" and
     // the widget's fixed query. Starts the weather widget service if needed.
@@ -54,7 +55,3 @@ private:
     QWebEngineView* FWebBrowser = nullptr;
     TWeatherService* FService = nullptr;
 };
-
-// The weather panel, made by the first "显示天气预报"; never emptied while the
-// program runs (the panel clears it when it is destroyed at exit).
-extern TfrmWeather* frmWeather;

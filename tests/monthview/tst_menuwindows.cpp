@@ -16,7 +16,7 @@
 #include "URoundEdit.h"
 #include "USettings.h"
 #include "UTrackBar.h"
-#include "UWeather.h"
+#include "UWeatherPanel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -174,7 +174,7 @@ void TestMenuWindows::weatherItem() {
     // Docked against the main window's right edge.
     QTRY_COMPARE(frmWeather->frameGeometry().left(), FMain->frameGeometry().right() + 1);
     QCOMPARE(frmWeather->frameGeometry().top(), FMain->frameGeometry().top());
-    TfrmWeather* panel = frmWeather;
+    TWeatherPanel* panel = frmWeather;
     FMain->N1->trigger();
     QCOMPARE(frmWeather, panel);
     QVERIFY(!panel->isVisible());

@@ -118,25 +118,31 @@ writable=$(awk 'substr($1, 6, 1) == "w" || substr($1, 9, 1) == "w" {print $6}' <
 [ -f "$root/usr/share/doc/vorncalendar/copyright" ] || fail "usr/share/doc/vorncalendar/copyright is missing"
 
 section
-for program in "${programs[@]}"; do
-  bin="$root/usr/bin/$program"
-  if [ ! -x "$bin" ]; then
-    fail "usr/bin/$program is missing or not executable"
+# The programs, and the weather panel's library, which the calendar loads
+# when the panel is first shown.
+for rel in usr/bin/vorncalendar usr/bin/vorncal usr/lib/vorncalendar/libvorn_weatherpanel.so; do
+  bin="$root/$rel"
+  program=$(basename "$rel")
+  # Programs are executable; a library is only read (mode 644, as Debian has it).
+  mode=755
+  [[ "$rel" == *.so ]] && mode=644
+  if [ ! -f "$bin" ]; then
+    fail "$rel is missing"
     continue
   fi
-  [ "$(stat -c %a "$bin")" = 755 ] || fail "usr/bin/$program has mode $(stat -c %a "$bin")"
-  file -b "$bin" | grep -q ', stripped' || fail "usr/bin/$program is not stripped: $(file -b "$bin")"
+  [ "$(stat -c %a "$bin")" = $mode ] || fail "$rel has mode $(stat -c %a "$bin"), not $mode"
+  file -b "$bin" | grep -q ', stripped' || fail "$rel is not stripped: $(file -b "$bin")"
   if readelf -d "$bin" | grep -qE 'R(UN)?PATH'; then
-    fail "usr/bin/$program keeps a run path: $(readelf -d "$bin" | grep -E 'R(UN)?PATH')"
+    fail "$rel keeps a run path: $(readelf -d "$bin" | grep -E 'R(UN)?PATH')"
   fi
   # Every shared library the program links is found on this system, and the
   # package that holds it is named in Depends.
   ldd_out=$(ldd "$bin")
   if grep -q 'not found' <<<"$ldd_out"; then
-    fail "usr/bin/$program links libraries that are not found: $(grep 'not found' <<<"$ldd_out")"
+    fail "$rel links libraries that are not found: $(grep 'not found' <<<"$ldd_out")"
   fi
   needed=$(readelf -d "$bin" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
-  [ -n "$needed" ] || fail "usr/bin/$program links no shared library at all"
+  [ -n "$needed" ] || fail "$rel links no shared library at all"
   paths=$(awk 'NR == FNR {want[$1] = 1; next} $1 in want && $2 == "=>" {print $1, $3}' <(echo "$needed") <(echo "$ldd_out"))
   # dpkg knows a library by the path its package ships, /lib/... or
   # /usr/lib/... (merged /usr); ask once for both spellings of every path.
@@ -148,11 +154,11 @@ for program in "${programs[@]}"; do
     if [ -z "$owner" ]; then
       fail "no installed package holds $path, linked by $program"
     elif ! grep -qx -- "$owner" <<<"$depend_names"; then
-      fail "usr/bin/$program links $soname from $owner, which Depends does not name"
+      fail "$rel links $soname from $owner, which Depends does not name"
     fi
   done <<<"$paths"
 done
-passed "programs ${programs[*]}: installed, stripped, no run path, every linked library's package in Depends"
+passed "programs ${programs[*]} and the weather panel library: installed, stripped, no run path, every linked library's package in Depends"
 
 # ---- desktop entry ------------------------------------------------------------
 desktop="$root/usr/share/applications/$app_id.desktop"

@@ -112,8 +112,13 @@ private slots:
         FMain->show();
         QVERIFY(QTest::qWaitForWindowExposed(FMain));
 
-        // The panel as the first "显示天气预报" makes it, before showing it.
-        frmWeather = FPanel = new TfrmWeather;
+        // The panel as the first "显示天气预报" makes it, before showing it:
+        // from the panel's library, loaded at run time (the one this test
+        // also links).
+        QString error;
+        frmWeather = CreateWeatherPanel(&error);
+        QVERIFY2(frmWeather, qPrintable(error));
+        FPanel = static_cast<TfrmWeather*>(frmWeather);
         FMain->SetWeatherWindow(FPanel);
     }
     void cleanupTestCase() {
