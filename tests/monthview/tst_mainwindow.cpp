@@ -1,6 +1,7 @@
 // The main window around the month page: layout, the spinners in place,
 // dragging by the header strip, the popup menu and its show/hide captions,
 // minimising and restoring, closing.
+#include "../common/TestTray.h"
 #include "UClock.h"
 #include "UClockLabel.h"
 #include "UDayGrid.h"
@@ -60,7 +61,7 @@ private:
     static QWidget* trayIconWindow();
     QTemporaryDir* FDir = nullptr;
     QPointer<TfrmManyYear> FMain;
-    QProcess* FTray = nullptr;
+    TTestTray FTray;
 };
 
 void TestMainWindow::init() {
@@ -72,32 +73,13 @@ void TestMainWindow::cleanup() {
     delete FMain.data();
     delete FDir;
     Clock::SetNowFunction({});
-    if (FTray) {
-        FTray->terminate();
-        FTray->waitForFinished(3000);
-        delete FTray;
-        FTray = nullptr;
-        // Let the tray icon code notice that the notification area is gone.
-        QTRY_VERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
-    }
+    // Let the tray icon code notice that a notification area started for a
+    // test is gone.
+    QVERIFY(FTray.Stop());
 }
 
 bool TestMainWindow::needTray() {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        return true;
-    const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
-    if (trayer.isEmpty())
-        return false;
-    FTray = new QProcess;
-    FTray->start(trayer, {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width",
-                          "200", "--height", "32"});
-    if (!FTray->waitForStarted(3000))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000)
-        QTest::qWait(50);
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return FTray.Need();
 }
 
 QWidget* TestMainWindow::trayIconWindow() {
