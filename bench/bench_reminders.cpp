@@ -67,8 +67,6 @@ int writeFolder(const QString& Folder) {
 int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--write-notes") {
         QCoreApplication app(argc, argv);
-        // Today's day node is the last one written.
-        Q_UNUSED(app);
         return writeFolder(QString::fromLocal8Bit(argv[2]));
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,5 +1,6 @@
 #include "UNoteAdd.h"
 
+#include "UApplication.h"
 #include "UCheckBox.h"
 #include "UClock.h"
 #include "UComm.h"
@@ -176,7 +177,7 @@ void TfrmNoteAdd::FormShow() {
         if (!QFileInfo::exists(FNotesPath))
             CreateNotesFile(XMLDoc, FNotesPath);
     } catch (const std::exception& Failure) {
-        NoteDialogs::ShowHandlerFailure(Failure);
+        ShowApplicationError(Failure);
         return;
     }
     LoadNotes(true);
@@ -255,7 +256,7 @@ void TfrmNoteAdd::advOKClick() {
         SaveNotes(XMLDoc, FNotesPath, FlatNoteList(alvNotes));
     } catch (const std::exception& Failure) {
         // The dialog stays open with its rows; nothing else happens.
-        NoteDialogs::ShowHandlerFailure(Failure);
+        ShowApplicationError(Failure);
         return;
     }
     accept();

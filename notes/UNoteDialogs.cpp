@@ -1,6 +1,5 @@
 #include "UNoteDialogs.h"
 
-#include "UApplication.h"
 #include "UForms.h"
 #include "UGlassButton.h"
 #include "UMirrorPanel.h"
@@ -8,7 +7,6 @@
 
 #include <QFrame>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
 
@@ -63,14 +61,6 @@ void CentreOverMainForm(QWidget* Dialog) {
     // still the one it belongs to, so the window manager keeps it above.
     if (Main && Main != Dialog && Main->windowHandle() && Dialog->windowHandle())
         Dialog->windowHandle()->setTransientParent(Main->windowHandle());
-}
-
-void ShowHandlerFailure(const std::exception& Failure) {
-    const QString Text = QString::fromUtf8(Failure.what());
-    if (auto* App = qobject_cast<TApplication*>(QCoreApplication::instance()))
-        App->ShowException(Text);
-    else
-        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), Text);
 }
 
 } // namespace NoteDialogs

@@ -3,8 +3,6 @@
 // screen, and the way their handlers report a failure.
 #pragma once
 
-#include <exception>
-
 class QFrame;
 class QWidget;
 class TGlassButton;
@@ -26,11 +24,5 @@ QFrame* MakeBevel(QWidget* Parent, const char* Name, bool Vertical);
 // Centres Dialog over the main window (over the primary screen while there
 // is none) and keeps it above the main window.
 void CentreOverMainForm(QWidget* Dialog);
-
-// Hands a failure that ends one of the dialogs' event handlers to the
-// application's general error handler, which shows its text; the handler
-// stops there and its window stays as it was. Catching it in the handler
-// keeps the exception from unwinding through the toolkit's own frames.
-void ShowHandlerFailure(const std::exception& Failure);
 
 } // namespace NoteDialogs

@@ -1,5 +1,6 @@
 #include "UNoteHis.h"
 
+#include "UApplication.h"
 #include "UCheckBox.h"
 #include "UComm.h"
 #include "UGlassButton.h"
@@ -78,7 +79,7 @@ void TfrmNoteHis::FormCreate() {
             CreateNotesFile(XMLDoc, FNotesPath);
     } catch (const std::exception& Failure) {
         // The dialog opens all the same, with an empty list.
-        NoteDialogs::ShowHandlerFailure(Failure);
+        ShowApplicationError(Failure);
         return;
     }
     LoadNotes(false);

@@ -50,7 +50,11 @@ void ShowApplicationError(const QString& Text) {
     if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
         app->ShowException(Text);
     else
-        qWarning("%s", qPrintable(Text));
+        QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), Text);
+}
+
+void ShowApplicationError(const std::exception& Failure) {
+    ShowApplicationError(QString::fromUtf8(Failure.what()));
 }
 
 void TApplication::InstallFontSubstitutions() {

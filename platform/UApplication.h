@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 class QLocalServer;
 
@@ -45,6 +46,8 @@ private:
 };
 
 // Shows Text through the general error handler when the application object is
-// a TApplication (else as a warning on standard error). For handlers that
-// catch a failure themselves so that it does not unwind through Qt.
+// a TApplication (else in a message box of its own). For handlers that catch
+// a failure themselves, so that it does not unwind through Qt's frames; the
+// handler stops there and its window stays as it was.
 void ShowApplicationError(const QString& Text);
+void ShowApplicationError(const std::exception& Failure);

@@ -89,9 +89,6 @@ TfrmNoteList::TfrmNoteList(const QString& NotesPath)
     lblNotes->setTextFormat(Qt::PlainText);
     lblNotes->setAutoFillBackground(false);
     lblNotes->setAttribute(Qt::WA_TranslucentBackground);
-    QPalette pal = lblNotes->palette();
-    pal.setColor(QPalette::WindowText, palette().color(QPalette::WindowText));
-    lblNotes->setPalette(pal);
     lblNotes->installEventFilter(this);
 
     // FormCreate.
@@ -102,7 +99,7 @@ TfrmNoteList::TfrmNoteList(const QString& NotesPath)
         } catch (const std::exception& e) {
             // Shown as every error is; the window is still made, with an
             // empty text at its designed place.
-            ShowApplicationError(QString::fromUtf8(e.what()));
+            ShowApplicationError(e);
             return;
         }
     }

@@ -112,7 +112,7 @@ void TfrmNoteSet::LoadSettings() {
         assAlarm->SetOn(false);
     else if (Alarm == 1)
         assAlarm->SetOn(true);
-    atbBlend->SetPosition(std::clamp<int32_t>(blend, atbBlend->minimum(), atbBlend->maximum()));
+    atbBlend->SetPosition(blend);
 }
 
 void TfrmNoteSet::SaveSettings() {
@@ -135,7 +135,7 @@ void TfrmNoteSet::abtnSaveClick() {
     try {
         SaveSettings();
     } catch (const std::exception& e) {
-        ShowApplicationError(QString::fromUtf8(e.what()));
+        ShowApplicationError(e);
         return;
     }
     if (frmNoteList)
