@@ -1,11 +1,69 @@
 #include "UIniFile.h"
 
+#include "UFileIO.h"
+
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QList>
-#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace {
+
+enum class Encoding { Plain, Utf8Bom, Utf16LE, Utf16BE, Unknown };
+
+// The file's text as bytes in which the markup is ASCII, and how to write
+// it back.
+struct Decoded {
+    Encoding How = Encoding::Plain;
+    QByteArray Text;
+};
+
+Decoded decode(const QByteArray& Raw) {
+    auto fromUtf16 = [&](QStringConverter::Encoding E) -> Decoded {
+        QStringDecoder decoder(E, QStringConverter::Flag::Stateless);
+        const QString text = decoder(QByteArrayView(Raw).sliced(2));
+        if (decoder.hasError())
+            return {Encoding::Unknown, {}};
+        return {E == QStringConverter::Utf16LE ? Encoding::Utf16LE : Encoding::Utf16BE,
+                text.toUtf8()};
+    };
+    if (Raw.startsWith("\xEF\xBB\xBF"))
+        return {Encoding::Utf8Bom, Raw.mid(3)};
+    if (Raw.startsWith("\xFF\xFE"))
+        return fromUtf16(QStringConverter::Utf16LE);
+    if (Raw.startsWith("\xFE\xFF"))
+        return fromUtf16(QStringConverter::Utf16BE);
+    if (Raw.contains('\0'))
+        return {Encoding::Unknown, {}};
+    return {Encoding::Plain, Raw};
+}
+
+QByteArray encode(Encoding How, const QByteArray& Text) {
+    switch (How) {
+    case Encoding::Utf8Bom:
+        return "\xEF\xBB\xBF" + Text;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: {
+        const bool le = How == Encoding::Utf16LE;
+        QStringEncoder encoder(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") +
+               QByteArray(encoder(QString::fromUtf8(Text)));
+    }
+    default:
+        return Text;
+    }
+}
+
+// The file's text, or nothing when it is missing, unreadable or not understood.
+std::optional<QByteArray> readText(const QString& Path) {
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    Decoded d = decode(file.readAll());
+    if (d.How == Encoding::Unknown)
+        return std::nullopt;
+    return d.Text;
+}
 
 // One line of the file with its line end as it was read.
 struct Line {
@@ -89,47 +147,36 @@ TIniFile::TIniFile(QString FileName) : FFileName(std::move(FileName)) {}
 
 QString TIniFile::ReadString(const QString& Section, const QString& Key,
                              const QString& Default) const {
-    QFile file(FFileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto text = readText(FFileName);
+    if (!text)
         return Default;
-    const auto value = findValue(file.readAll(), Section.toUtf8(), Key.toUtf8());
+    const auto value = findValue(*text, Section.toUtf8(), Key.toUtf8());
     return value ? QString::fromUtf8(unquote(*value)) : Default;
 }
 
 int32_t TIniFile::ReadInteger(const QString& Section, const QString& Key, int32_t Default) const {
-    QFile file(FFileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto text = readText(FFileName);
+    if (!text)
         return Default;
-    const auto value = findValue(file.readAll(), Section.toUtf8(), Key.toUtf8());
+    const auto value = findValue(*text, Section.toUtf8(), Key.toUtf8());
     if (!value)
         return Default;
     return ParseInteger(QString::fromUtf8(unquote(*value))).value_or(Default);
 }
 
-bool TIniFile::WriteInteger(const QString& Section, const QString& Key, int32_t Value) {
-    return WriteString(Section, Key, QString::number(Value));
+void TIniFile::WriteInteger(const QString& Section, const QString& Key, int32_t Value) {
+    WriteString(Section, Key, QString::number(Value));
 }
 
-bool TIniFile::WriteString(const QString& Section, const QString& Key, const QString& Value) {
-    const QFileInfo info(FFileName);
-    QByteArray data;
-    if (info.exists()) {
-        // A rename would replace a read-only file; the classic functions refuse.
-        // No write bit at all counts as read-only also for the superuser.
-        constexpr QFile::Permissions anyWrite =
-            QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
-            return false;
-        QFile file(FFileName);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        data = file.readAll();
-    }
+void TIniFile::WriteString(const QString& Section, const QString& Key, const QString& Value) {
+    WriteValues(Section, {{Key, Value}});
+}
 
-    const QByteArray section = Section.toUtf8();
-    const QByteArray key = Key.toUtf8();
-    const QByteArray value = Value.toUtf8();
-    QList<Line> lines = splitLines(data);
+namespace {
+
+// Key=Value set into Section of the lines, as the classic functions do.
+void setValue(QList<Line>& lines, const QByteArray& section, const QByteArray& key,
+              const QByteArray& value) {
 
     QByteArray eol = "\n";
     for (const Line& line : lines) {
@@ -179,20 +226,28 @@ bool TIniFile::WriteString(const QString& Section, const QString& Key, const QSt
         lines.append({'[' + section + ']', eol});
         lines.append({key + '=' + value, eol});
     }
+}
 
+} // namespace
+
+void TIniFile::WriteValues(const QString& Section,
+                           const QList<std::pair<QString, QString>>& Values) {
+    FileIO::TFileLock lock(FFileName);
+    Decoded file;
+    if (QFile::exists(FFileName)) {
+        file = decode(FileIO::ReadWholeFile(FFileName));
+        if (file.How == Encoding::Unknown)
+            throw FileError(QStringLiteral("无法写入文件 %1：文件的编码无法识别，未作改动")
+                                .arg(QDir::toNativeSeparators(FFileName)));
+    }
+    QList<Line> lines = splitLines(file.Text);
+    for (const auto& [Key, Value] : Values)
+        setValue(lines, Section.toUtf8(), Key.toUtf8(), Value.toUtf8());
     QByteArray out;
-    out.reserve(data.size() + key.size() + value.size() + section.size() + 8);
+    out.reserve(file.Text.size() + 64);
     for (const Line& line : lines)
         out += line.Text + line.End;
-
-    QSaveFile file(FFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    FileIO::WriteFileAtomically(FFileName, encode(file.How, out));
 }
 
 std::optional<int32_t> TIniFile::ParseInteger(QStringView Text) {

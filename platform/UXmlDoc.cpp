@@ -1,7 +1,9 @@
 #include "UXmlDoc.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -11,15 +13,11 @@
 #include <libxml/xmlsave.h>
 
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <mutex>
 
 namespace {
-
-std::function<void()>& beforeCommitHook() {
-    static std::function<void()> hook;
-    return hook;
-}
 
 // One iconv converter per direction, opened on first use.
 class Iconv {
@@ -169,11 +167,10 @@ void requireXmlText(const QString& text) {
             c = 0xFFFF; // an unpaired surrogate is no character at all
         }
         if (!isXmlChar(c))
-            throw XmlError(
-                QStringLiteral("The text holds the character U+%1, which an XML file cannot store.")
-                    .arg(QString::number(uint(c), 16)
-                             .toUpper()
-                             .rightJustified(4, QLatin1Char('0'))));
+            throw XmlError(QStringLiteral("文字中含有 XML 文件无法保存的字符 U+%1。")
+                               .arg(QString::number(uint(c), 16)
+                                        .toUpper()
+                                        .rightJustified(4, QLatin1Char('0'))));
     }
 }
 
@@ -191,39 +188,183 @@ bool encodable(const QByteArray& utf8, const QByteArray& encoding) {
                       reinterpret_cast<unsigned char*>(out.data()), &outlen) == 0;
 }
 
-// Names, comments and processing instructions cannot carry character
-// references: a character the encoding cannot hold there would make the file
-// unreadable, so such a document is not saved at all.
-void requireWritable(const xmlNode* n, const QByteArray& encoding) {
+void requireEncodable(const xmlChar* raw, const char* what, const QByteArray& encoding) {
+    if (!raw)
+        return;
+    const QByteArray utf8(reinterpret_cast<const char*>(raw));
+    if (!encodable(utf8, encoding))
+        throw XmlError(QStringLiteral("%1“%2”无法用 %3 编码写入文件，文件未作改动。")
+                           .arg(QString::fromUtf8(what), QString::fromUtf8(utf8),
+                                QString::fromLatin1(encoding)));
+}
+
+// Names, namespace prefixes, comments, processing instructions and
+// character-data sections cannot carry character references: a character the
+// encoding cannot hold there would make the file unreadable. A character-data
+// section becomes plain text (the same text; only its spelling in the file
+// changes), everything else stops the save.
+void requireWritable(xmlNode* n, const QByteArray& encoding) {
     for (; n; n = n->next) {
-        const xmlChar* raw = nullptr;
-        const char* what = nullptr;
         switch (n->type) {
         case XML_ELEMENT_NODE:
-            raw = n->name;
-            what = "element name";
+            requireEncodable(n->name, "元素名", encoding);
+            if (n->ns)
+                requireEncodable(n->ns->prefix, "命名空间前缀", encoding);
+            for (xmlNs* ns = n->nsDef; ns; ns = ns->next)
+                requireEncodable(ns->prefix, "命名空间前缀", encoding);
+            for (xmlAttr* a = n->properties; a; a = a->next) {
+                requireEncodable(a->name, "属性名", encoding);
+                if (a->ns)
+                    requireEncodable(a->ns->prefix, "命名空间前缀", encoding);
+            }
+            requireWritable(n->children, encoding);
             break;
         case XML_COMMENT_NODE:
-            raw = n->content;
-            what = "comment";
+            requireEncodable(n->content, "注释", encoding);
             break;
         case XML_PI_NODE:
-            raw = n->content;
-            what = "processing instruction";
+            requireEncodable(n->name, "处理指令", encoding);
+            requireEncodable(n->content, "处理指令", encoding);
             break;
+        case XML_CDATA_SECTION_NODE:
+            if (n->content &&
+                !encodable(QByteArray(reinterpret_cast<const char*>(n->content)), encoding))
+                n->type = XML_TEXT_NODE;
+            break;
+        case XML_DTD_NODE:
+        case XML_ENTITY_REF_NODE:
+            throw XmlError(
+                QStringLiteral("文档含有文档类型声明或实体引用，便签文件不能这样保存。"));
         default:
             break;
         }
-        if (raw) {
-            const QByteArray utf8(reinterpret_cast<const char*>(raw));
-            if (!encodable(utf8, encoding))
-                throw XmlError(QStringLiteral("The %1 \"%2\" cannot be written in the encoding %3.")
-                                   .arg(QLatin1String(what), QString::fromUtf8(utf8),
-                                        QString::fromLatin1(encoding)));
-        }
-        if (n->type == XML_ELEMENT_NODE)
-            requireWritable(n->children, encoding);
     }
+}
+
+// The shapes that make libxml2 slow on purpose, found in one pass over the
+// bytes before it sees them: a document type declaration (entity tricks and
+// attribute defaults live there), an element with very many attributes
+// (libxml2's duplicate check is quadratic in their number) and very many
+// namespace declarations (every prefix lookup walks them). The input is
+// UTF-8 or another encoding in which the markup characters are ASCII.
+// Returns why the file is refused, or an empty text. Malformed markup is left
+// to the parser, which reports it with its line.
+QString refusedShape(const QByteArray& data) {
+    const char* p = data.constData();
+    const char* const end = p + data.size();
+    auto find = [&](const char* from, const char* what) -> const char* {
+        const qsizetype at = data.indexOf(what, from - data.constData());
+        return at < 0 ? nullptr : data.constData() + at;
+    };
+    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    int namespaces = 0;
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            break;
+        ++p;
+        if (p >= end)
+            break;
+        if (*p == '!') {
+            if (end - p >= 3 && p[1] == '-' && p[2] == '-') {
+                p = find(p + 3, "-->");
+                if (!p)
+                    break;
+                p += 3;
+            } else if (end - p >= 8 && std::memcmp(p, "![CDATA[", 8) == 0) {
+                p = find(p + 8, "]]>");
+                if (!p)
+                    break;
+                p += 3;
+            } else {
+                return QStringLiteral(
+                    "文件含有文档类型声明（<!DOCTYPE>），便签文件不会有这样的内容");
+            }
+            continue;
+        }
+        if (*p == '?') {
+            p = find(p + 1, "?>");
+            if (!p)
+                break;
+            p += 2;
+            continue;
+        }
+        if (*p == '/') {
+            p = static_cast<const char*>(std::memchr(p, '>', size_t(end - p)));
+            if (!p)
+                break;
+            continue;
+        }
+        // A start tag: its name, then its attributes.
+        while (p < end && !isSpace(*p) && *p != '>' && *p != '/')
+            ++p;
+        int attributes = 0;
+        while (p < end) {
+            while (p < end && isSpace(*p))
+                ++p;
+            if (p >= end || *p == '>')
+                break;
+            if (*p == '/') {
+                ++p;
+                continue;
+            }
+            const char* name = p;
+            while (p < end && !isSpace(*p) && *p != '=' && *p != '>' && *p != '/')
+                ++p;
+            if (p - name >= 5 && std::memcmp(name, "xmlns", 5) == 0 &&
+                (p - name == 5 || name[5] == ':'))
+                ++namespaces;
+            if (++attributes > XmlDocument::MaxAttributesPerElement)
+                return QStringLiteral(
+                           "文件中有一个元素带有 %1 个以上的属性，便签文件不会有这样的内容")
+                    .arg(XmlDocument::MaxAttributesPerElement);
+            if (namespaces > XmlDocument::MaxNamespaceDeclarations)
+                return QStringLiteral("文件中有 %1 个以上的命名空间声明，便签文件不会有这样的内容")
+                    .arg(XmlDocument::MaxNamespaceDeclarations);
+            while (p < end && isSpace(*p))
+                ++p;
+            if (p >= end || *p != '=')
+                return QString(); // malformed: the parser says where
+            ++p;
+            while (p < end && isSpace(*p))
+                ++p;
+            if (p >= end || (*p != '"' && *p != '\''))
+                return QString();
+            p = static_cast<const char*>(std::memchr(p + 1, *p, size_t(end - p - 1)));
+            if (!p)
+                return QString();
+            ++p;
+        }
+    }
+    return QString();
+}
+
+// A file in UTF-16 (by its byte order mark, or by "<?" spelt in UTF-16) as
+// UTF-8, so that the screening above sees its markup; empty when it is not
+// UTF-16.
+bool utf16ToUtf8(const QByteArray& data, QByteArray& utf8) {
+    auto startsWith = [&](std::initializer_list<unsigned char> bytes) {
+        if (data.size() < qsizetype(bytes.size()))
+            return false;
+        qsizetype i = 0;
+        for (unsigned char b : bytes)
+            if (static_cast<unsigned char>(data[i++]) != b)
+                return false;
+        return true;
+    };
+    QStringConverter::Encoding encoding;
+    if (startsWith({0xFF, 0xFE}) || startsWith({'<', 0, '?', 0}))
+        encoding = QStringConverter::Utf16LE;
+    else if (startsWith({0xFE, 0xFF}) || startsWith({0, '<', 0, '?'}))
+        encoding = QStringConverter::Utf16BE;
+    else
+        return false;
+    QStringDecoder decode(encoding, QStringConverter::Flag::Stateless);
+    const QString text = decode(data);
+    utf8 = text.toUtf8();
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        utf8.remove(0, 3);
+    return !decode.hasError();
 }
 
 // True when the bytes start with an XML declaration whose encoding is GB2312.
@@ -268,13 +409,11 @@ bool gb18030ToUtf8(const QByteArray& data, QByteArray& utf8, qsizetype& badOffse
 
 } // namespace
 
-XmlError::XmlError(const QString& message) : std::runtime_error(message.toStdString()) {}
-
 // ---- XmlNode ---------------------------------------------------------------
 
 void XmlNode::Require() const {
     if (!node_)
-        throw XmlError(QStringLiteral("The node does not exist."));
+        throw XmlError(QStringLiteral("XML 节点不存在。"));
 }
 
 bool XmlNode::IsElement() const {
@@ -337,7 +476,7 @@ xmlNode* XmlNode::ChildAt(int index) const {
                 return c;
         }
     }
-    throw XmlError(QStringLiteral("The index %1 lies outside the %2 children of <%3>.")
+    throw XmlError(QStringLiteral("序号 %1 超出了 <%3> 的 %2 个子节点。")
                        .arg(index)
                        .arg(ChildCount())
                        .arg(Name()));
@@ -382,14 +521,17 @@ QString XmlNode::Text() const {
         return QString();
     if (!c->next && isTextNode(c))
         return fromXml(c->content);
-    throw XmlError(
-        QStringLiteral("The element <%1> holds more than one piece of text.").arg(Name()));
+    throw XmlError(QStringLiteral("元素 <%1> 的内容不是一段文字。").arg(Name()));
 }
 
 void XmlNode::SetText(const QString& text) const {
     Require();
     requireXmlText(text);
     const QByteArray utf8 = toXml(text);
+    if (utf8.size() > XmlDocument::MaxTextBytes)
+        throw XmlError(QStringLiteral("文字太长（%1 字节），文件最多只能读回 %2 字节的一段文字。")
+                           .arg(utf8.size())
+                           .arg(XmlDocument::MaxTextBytes));
     if (node_->type != XML_ELEMENT_NODE) {
         xmlNodeSetContentLen(node_, bytes(utf8), int(utf8.size()));
         return;
@@ -402,16 +544,68 @@ void XmlNode::SetText(const QString& text) const {
         xmlAddChild(node_, xmlNewDocTextLen(node_->doc, bytes(utf8), int(utf8.size())));
 }
 
+namespace {
+xmlNode* newElement(xmlNode* parent, const QString& name) {
+    const QByteArray utf8 = toXml(name);
+    if (parent->type != XML_ELEMENT_NODE)
+        throw XmlError(QStringLiteral("只有元素才能含有子元素。"));
+    if (xmlValidateName(bytes(utf8), 0) != 0)
+        throw XmlError(QStringLiteral("“%1”不是合法的元素名。").arg(name));
+    return xmlNewDocNode(parent->doc, nullptr, bytes(utf8), nullptr);
+}
+} // namespace
+
 XmlNode XmlNode::AddChild(const QString& name) const {
     Require();
-    const QByteArray utf8 = toXml(name);
-    if (node_->type != XML_ELEMENT_NODE)
-        throw XmlError(QStringLiteral("Only an element can hold child elements."));
-    if (xmlValidateName(bytes(utf8), 0) != 0)
-        throw XmlError(QStringLiteral("\"%1\" is not a valid element name.").arg(name));
-    xmlNode* c = xmlNewDocNode(node_->doc, nullptr, bytes(utf8), nullptr);
+    xmlNode* c = newElement(node_, name);
     xmlAddChild(node_, c);
     return XmlNode(c, owner_);
+}
+
+XmlNode XmlNode::InsertChildAfter(const XmlNode& after, const QString& name) const {
+    Require();
+    if (!after.IsNull() && after.node_->parent != node_)
+        throw XmlError(QStringLiteral("节点不是 <%1> 的子节点。").arg(Name()));
+    xmlNode* c = newElement(node_, name);
+    if (after.IsNull()) {
+        if (node_->children)
+            xmlAddPrevSibling(node_->children, c);
+        else
+            xmlAddChild(node_, c);
+    } else {
+        xmlAddNextSibling(after.node_, c);
+    }
+    return XmlNode(c, owner_);
+}
+
+QString XmlNode::Attribute(const QString& name) const {
+    Require();
+    if (node_->type != XML_ELEMENT_NODE)
+        return QString();
+    const QByteArray utf8 = toXml(name);
+    xmlAttr* a = xmlHasNsProp(node_, bytes(utf8), nullptr);
+    if (!a)
+        return QString();
+    xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(a));
+    QString result = value ? fromXml(value) : QStringLiteral("");
+    xmlFree(value);
+    return result;
+}
+
+void XmlNode::SetAttribute(const QString& name, const QString& value) const {
+    Require();
+    if (node_->type != XML_ELEMENT_NODE)
+        throw XmlError(QStringLiteral("只有元素才能带有属性。"));
+    const QByteArray utf8 = toXml(name);
+    if (xmlValidateName(bytes(utf8), 0) != 0)
+        throw XmlError(QStringLiteral("“%1”不是合法的属性名。").arg(name));
+    if (value.isEmpty()) {
+        if (xmlAttr* a = xmlHasNsProp(node_, bytes(utf8), nullptr))
+            xmlRemoveProp(a);
+        return;
+    }
+    requireXmlText(value);
+    xmlSetProp(node_, bytes(utf8), bytes(toXml(value)));
 }
 
 // ---- XmlDocument -----------------------------------------------------------
@@ -437,7 +631,7 @@ void XmlDocument::Adopt(_xmlDoc* doc) {
 
 void XmlDocument::RequireDoc() const {
     if (!doc_)
-        throw XmlError(QStringLiteral("The XML document is empty."));
+        throw XmlError(QStringLiteral("XML 文档是空的。"));
 }
 
 bool XmlDocument::IsEmpty() const {
@@ -447,16 +641,18 @@ bool XmlDocument::IsEmpty() const {
 void XmlDocument::Load(const QString& path) {
     Free();
     fileName_.clear();
-    QFile file(path);
-    if (!file.exists())
-        throw XmlError(QStringLiteral("The file \"%1\" does not exist.").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw XmlError(
-            QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw XmlError(
-            QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+    if (!QFileInfo::exists(path))
+        throw XmlError(QStringLiteral("文件 %1 不存在。").arg(QDir::toNativeSeparators(path)));
+    if (QFileInfo(path).size() > MaxFileBytes)
+        throw XmlError(QStringLiteral("文件 %1 太大（超过 %2 MB），不是便签文件。")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(MaxFileBytes / (1024 * 1024)));
+    QByteArray data;
+    try {
+        data = FileIO::ReadWholeFile(path);
+    } catch (const FileError& e) {
+        throw XmlError(e.Message());
+    }
     LoadFromBytes(data, path);
     fileName_ = path;
 }
@@ -464,15 +660,26 @@ void XmlDocument::Load(const QString& path) {
 void XmlDocument::LoadFromBytes(const QByteArray& data, const QString& sourceName) {
     Free();
     fileName_.clear();
-    const QString source = sourceName.isEmpty() ? QStringLiteral("The XML text")
-                                                : QStringLiteral("The file \"%1\"").arg(sourceName);
+    const QString source =
+        sourceName.isEmpty() ? QStringLiteral("XML 文字")
+                             : QStringLiteral("文件 %1").arg(QDir::toNativeSeparators(sourceName));
+    auto refuse = [&](int line, const QString& why) -> XmlError {
+        return XmlError(
+            line > 0 ? QStringLiteral("%1 已损坏（第 %2 行：%3）。").arg(source).arg(line).arg(why)
+                     : QStringLiteral("%1 已损坏（%2）。").arg(source, why));
+    };
+    if (data.size() > MaxFileBytes)
+        throw refuse(0, QStringLiteral("超过 %1 MB").arg(MaxFileBytes / (1024 * 1024)));
+    if (data.isEmpty())
+        throw refuse(0, QStringLiteral("文件是空的"));
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> ctxt(xmlNewParserCtxt(),
                                                                     xmlFreeParserCtxt);
     if (!ctxt)
-        throw XmlError(QStringLiteral("Out of memory while reading XML."));
+        throw XmlError(QStringLiteral("内存不足，无法读取 XML。"));
     // No entity substitution, no DTD loading, no network: libxml2 keeps entity
     // expansion bounded on its own (its amplification checks stay on without
-    // XML_PARSE_HUGE).
+    // XML_PARSE_HUGE, and so do its limits on the length of a text and a name
+    // and on the depth of nesting).
     const int options = XML_PARSE_NONET | XML_PARSE_NOWARNING;
     // The first error tells where the file goes wrong; libxml2 may report
     // follow-up errors after it. Collecting them also keeps them off stderr.
@@ -481,6 +688,35 @@ void XmlDocument::LoadFromBytes(const QByteArray& data, const QString& sourceNam
         int line = 0;
         QString message;
     } first;
+    // libxml2 decodes through converters in small chunks, several times slower
+    // than parsing itself; a GB2312 file (the notes file) is decoded here in
+    // one pass instead and parsed as UTF-8. UTF-16 is decoded here too, so
+    // that the screening below sees its markup.
+    int parseOptions = options;
+    QByteArray utf8;
+    const QByteArray* input = &data;
+    QByteArray declaredEncoding;
+    if (declaresGb2312(data)) {
+        qsizetype badOffset = -1;
+        if (!gb18030ToUtf8(data, utf8, badOffset)) {
+            const int line = int(data.left(badOffset).count('\n')) + 1;
+            throw refuse(line, QStringLiteral("有不是 GB2312/GB18030 文字的字节"));
+        }
+        input = &utf8;
+        parseOptions |= XML_PARSE_IGNORE_ENC;
+        declaredEncoding = "GB2312";
+    } else if (utf16ToUtf8(data, utf8)) {
+        input = &utf8;
+        parseOptions |= XML_PARSE_IGNORE_ENC;
+        declaredEncoding = "UTF-16";
+    } else if (data.contains('\0') || data.startsWith(QByteArray("\x4C\x6F\xA7\x94", 4))) {
+        // UCS-4 or EBCDIC: not a notes file, and not screened above.
+        throw refuse(0, QStringLiteral("文件的编码无法识别"));
+    }
+    const QString shape = refusedShape(*input);
+    if (!shape.isEmpty())
+        throw refuse(0, shape);
+
     xmlSetStructuredErrorFunc(&first, [](void* user, xmlErrorPtr error) {
         auto* f = static_cast<FirstError*>(user);
         if (f->seen || !error || error->level < XML_ERR_ERROR)
@@ -489,51 +725,32 @@ void XmlDocument::LoadFromBytes(const QByteArray& data, const QString& sourceNam
         f->line = error->line;
         f->message = QString::fromUtf8(error->message ? error->message : "").trimmed();
     });
-    // libxml2 decodes through converters in small chunks, several times slower
-    // than parsing itself; a GB2312 file (the notes file) is decoded here in
-    // one pass instead and parsed as UTF-8.
-    int parseOptions = options;
-    QByteArray utf8;
-    const QByteArray* input = &data;
-    if (declaresGb2312(data)) {
-        qsizetype badOffset = -1;
-        if (!gb18030ToUtf8(data, utf8, badOffset)) {
-            xmlSetStructuredErrorFunc(nullptr, nullptr);
-            const int line = int(data.left(badOffset).count('\n')) + 1;
-            throw XmlError(QStringLiteral("%1 is not well-formed XML at line %2: bytes that are "
-                                          "not GB2312/GB18030 text")
-                               .arg(source)
-                               .arg(line));
-        }
-        input = &utf8;
-        parseOptions |= XML_PARSE_IGNORE_ENC;
-    }
     xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), input->constData(), int(input->size()), nullptr,
                                     nullptr, parseOptions);
-    if (doc && input == &utf8) {
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    if (doc && !declaredEncoding.isEmpty()) {
         if (doc->encoding)
             xmlFree(const_cast<xmlChar*>(doc->encoding));
-        doc->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("GB2312"));
+        doc->encoding = xmlStrdup(bytes(declaredEncoding));
     }
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
     if (!doc || !ctxt->wellFormed) {
         if (doc)
             xmlFreeDoc(doc);
         const xmlError* err = xmlCtxtGetLastError(ctxt.get());
-        QString detail = first.seen            ? first.message
-                         : err && err->message ? QString::fromUtf8(err->message).trimmed()
-                                               : QStringLiteral("unknown error");
+        const QString detail = first.seen            ? first.message
+                               : err && err->message ? QString::fromUtf8(err->message).trimmed()
+                                                     : QStringLiteral("未知错误");
         const int line = first.seen ? first.line : err ? err->line : 0;
-        if (data.isEmpty())
-            detail = QStringLiteral("the file is empty");
-        throw XmlError(QStringLiteral("%1 is not well-formed XML at line %2: %3")
-                           .arg(source)
-                           .arg(line)
-                           .arg(detail));
+        throw refuse(line, detail);
+    }
+    if (doc->intSubset || doc->extSubset) {
+        xmlFreeDoc(doc);
+        throw refuse(
+            0, QStringLiteral("文件含有文档类型声明（<!DOCTYPE>），便签文件不会有这样的内容"));
     }
     if (!xmlDocGetRootElement(doc)) {
         xmlFreeDoc(doc);
-        throw XmlError(QStringLiteral("%1 has no root element.").arg(source));
+        throw XmlError(QStringLiteral("%1 没有根元素。").arg(source));
     }
     dropLayoutWhitespace(xmlDocGetRootElement(doc));
     Adopt(doc);
@@ -575,10 +792,10 @@ XmlNode XmlDocument::DocumentElement() const {
 XmlNode XmlDocument::AddRoot(const QString& name) {
     RequireDoc();
     if (xmlDocGetRootElement(doc_))
-        throw XmlError(QStringLiteral("The XML document already has a root element."));
+        throw XmlError(QStringLiteral("XML 文档已经有根元素。"));
     const QByteArray utf8 = toXml(name);
     if (xmlValidateName(bytes(utf8), 0) != 0)
-        throw XmlError(QStringLiteral("\"%1\" is not a valid element name.").arg(name));
+        throw XmlError(QStringLiteral("“%1”不是合法的元素名。").arg(name));
     xmlNode* root = xmlNewDocNode(doc_, nullptr, bytes(utf8), nullptr);
     xmlDocSetRootElement(doc_, root);
     return XmlNode(root, this);
@@ -587,42 +804,24 @@ XmlNode XmlDocument::AddRoot(const QString& name) {
 QByteArray XmlDocument::ToBytes() const {
     RequireDoc();
     if (!xmlDocGetRootElement(doc_))
-        throw XmlError(QStringLiteral("The XML document has no root element."));
+        throw XmlError(QStringLiteral("XML 文档没有根元素。"));
     const QByteArray encoding = doc_->encoding
                                     ? QByteArray(reinterpret_cast<const char*>(doc_->encoding))
                                     : QByteArray("UTF-8");
-    requireWritable(xmlDocGetRootElement(doc_), encoding);
+    if (doc_->intSubset || doc_->extSubset)
+        throw XmlError(QStringLiteral("文档含有文档类型声明，便签文件不能这样保存。"));
+    requireWritable(doc_->children, encoding);
     xmlChar* mem = nullptr;
     int size = 0;
     xmlDocDumpMemoryEnc(doc_, &mem, &size, encoding.constData());
     if (!mem)
-        throw XmlError(QStringLiteral("The XML document cannot be written in the encoding %1.")
-                           .arg(QString::fromLatin1(encoding)));
+        throw XmlError(
+            QStringLiteral("XML 文档无法用 %1 编码写入。").arg(QString::fromLatin1(encoding)));
     QByteArray out(reinterpret_cast<const char*>(mem), size);
     xmlFree(mem);
     return out;
 }
 
 void XmlDocument::Save(const QString& path) {
-    const QByteArray content = ToBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw XmlError(
-            QStringLiteral("The file \"%1\" cannot be written: %2").arg(path, file.errorString()));
-    if (file.write(content) != content.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw XmlError(QStringLiteral("The file \"%1\" cannot be written: %2").arg(path, why));
-    }
-    if (const auto& hook = beforeCommitHook())
-        hook();
-    if (!file.commit())
-        throw XmlError(
-            QStringLiteral("The file \"%1\" cannot be written: %2").arg(path, file.errorString()));
+    FileIO::WriteFileAtomically(path, ToBytes());
 }
-
-namespace XmlTesting {
-void SetBeforeCommitHook(std::function<void()> hook) {
-    beforeCommitHook() = std::move(hook);
-}
-} // namespace XmlTesting

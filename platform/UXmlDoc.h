@@ -2,34 +2,41 @@
 // needs (load, new document, declaration, root, child lists, name, next
 // sibling and parent, element text, append child, save) and nothing more.
 //
-// Failures are thrown as XmlError, whose text is meant for the user.
+// Failures are thrown as XmlError (a FileError), whose text is meant for the
+// user: Chinese, naming the file and what went wrong.
 //
-// Loading is safe for files from anywhere: only the file's own bytes are read
-// (no network, no external entity, no external DTD), entity expansion is
-// bounded by libxml2's amplification checks, and whitespace-only text between
-// markup is dropped, so an indented file reads like an unindented one.
+// Loading is safe for files from anywhere and costs time in proportion to the
+// file's size: only the file's own bytes are read (no network, no external
+// entity), a document type declaration is refused (the notes file never has
+// one, and it is where entity bombs and attribute defaults come from), and so
+// are shapes that would make the parser slow on purpose: more than
+// MaxAttributesPerElement attributes on one element, more than
+// MaxNamespaceDeclarations namespace declarations in the file, a file larger
+// than MaxFileBytes. Whitespace-only text between markup is dropped, so an
+// indented file reads like an unindented one.
 //
 // Encodings: a file that declares "GB2312" is decoded as GB18030 (the superset
 // that GBK files from Windows need); a document whose encoding is "GB2312" is
 // written in strict GB2312 bytes, every character GB2312 cannot hold as a
 // numeric character reference. Other declared encodings are read as declared.
 //
-// Saves are atomic: the new file is written beside the old one and renamed
-// over it, so a failed or interrupted save leaves the old file whole.
+// Saves are atomic (FileIO::WriteFileAtomically): a failed or interrupted
+// save leaves the old file whole. A document that cannot be written as a file
+// this loader reads back (a name, comment or instruction the encoding cannot
+// hold, a text longer than the loader takes) is refused before anything is
+// written.
 #pragma once
 
+#include "UFileIO.h"
+
 #include <QString>
-#include <functional>
-#include <memory>
-#include <stdexcept>
 
 struct _xmlNode;
 struct _xmlDoc;
 
-class XmlError : public std::runtime_error {
+class XmlError : public FileError {
 public:
-    explicit XmlError(const QString& message);
-    QString Message() const { return QString::fromUtf8(what()); }
+    using FileError::FileError;
 };
 
 class XmlDocument;
@@ -70,11 +77,21 @@ public:
     // instruction node: its content.
     QString Text() const;
     // Replaces the content with the one text. XmlError for a character that
-    // XML 1.0 cannot hold (control characters other than tab, CR and LF).
+    // XML 1.0 cannot hold (control characters other than tab, CR and LF) and
+    // for a text longer than the loader reads back (XmlDocument::MaxTextBytes).
     void SetText(const QString& text) const;
 
     // Appends a new child element after the last child and returns it.
     XmlNode AddChild(const QString& name) const;
+    // Puts a new child element right after the child After (at the front when
+    // After is null) and returns it.
+    XmlNode InsertChildAfter(const XmlNode& after, const QString& name) const;
+
+    // The value of an attribute, or a null string when the element has none
+    // of that name.
+    QString Attribute(const QString& name) const;
+    // Sets an attribute (an empty Value removes it).
+    void SetAttribute(const QString& name, const QString& value) const;
 
 private:
     friend class XmlDocument;
@@ -88,6 +105,13 @@ private:
 
 class XmlDocument {
 public:
+    // What the loader takes: libxml2's own limit on one text (without its
+    // "huge" option), and the bounds that keep hostile files cheap.
+    static constexpr qsizetype MaxTextBytes = 10'000'000;
+    static constexpr qsizetype MaxFileBytes = 256 * 1024 * 1024;
+    static constexpr int MaxAttributesPerElement = 64;
+    static constexpr int MaxNamespaceDeclarations = 64;
+
     XmlDocument();
     ~XmlDocument();
     XmlDocument(const XmlDocument&) = delete;
@@ -122,11 +146,11 @@ public:
 
     // Writes the declaration and the tree, without indentation, in the
     // declared encoding (UTF-8 when none is declared), replacing the file
-    // atomically. XmlError when the document holds nothing, has no root, holds
-    // a name or comment the encoding cannot write, or the file cannot be
-    // written; the file on disk is then left as it was.
+    // atomically. XmlError (or FileError) when the document holds nothing, has
+    // no root, holds a name, comment or instruction the encoding cannot write,
+    // or the file cannot be written; the file on disk is then left as it was.
     void Save(const QString& path);
-    // The bytes Save would write.
+    // The bytes Save would write (the same checks, nothing written).
     QByteArray ToBytes() const;
 
 private:
@@ -138,10 +162,3 @@ private:
     _xmlDoc* doc_ = nullptr;
     QString fileName_;
 };
-
-namespace XmlTesting {
-// Called by Save after the new content is written to the temporary file and
-// before it replaces the old file: lets tests interrupt a save at its most
-// delicate moment. An empty function removes the hook.
-void SetBeforeCommitHook(std::function<void()> hook);
-} // namespace XmlTesting

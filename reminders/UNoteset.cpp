@@ -115,9 +115,9 @@ void TfrmNoteSet::LoadSettings() {
     atbBlend->SetPosition(blend);
 }
 
-void TfrmNoteSet::SaveSettings() {
-    SaveNoteSettingsFile(FDataDir, ConfigFile(), aorgPos->ItemIndex(), assAlarm->IsOn(),
-                         atbBlend->Position());
+StoreResult TfrmNoteSet::SaveSettings() {
+    return SaveNoteSettingsFile(FDataDir, ConfigFile(), aorgPos->ItemIndex(), assAlarm->IsOn(),
+                                atbBlend->Position());
 }
 
 void TfrmNoteSet::aorgPosClick() {
@@ -131,11 +131,9 @@ void TfrmNoteSet::atbBlendChange() {
 
 void TfrmNoteSet::abtnSaveClick() {
     // A failed write is shown, and the dialog stays open with the user's
-    // choices.
-    try {
-        SaveSettings();
-    } catch (const std::exception& e) {
-        ShowApplicationError(e);
+    // choices; the file and the running settings stay as they were.
+    if (const StoreResult saved = SaveSettings(); !saved) {
+        ShowApplicationError(saved.Error);
         return;
     }
     if (frmNoteList)

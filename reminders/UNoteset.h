@@ -5,6 +5,7 @@
 #pragma once
 
 #include "UPaths.h"
+#include "UStoreResult.h"
 
 #include <QDialog>
 
@@ -27,9 +28,10 @@ public:
     // Reads the settings file into the process-wide values and sets the
     // controls from them; each control that changes fires its handler.
     void LoadSettings();
-    // Writes the controls' values to the settings file and the process-wide
-    // values. Throws std::runtime_error "Unable to write to <file>".
-    void SaveSettings();
+    // Writes the controls' values to the settings file and then the
+    // process-wide values; on a failure neither changes (see
+    // SaveNoteSettingsFile).
+    StoreResult SaveSettings();
 
     void aorgPosClick();
     void atbBlendChange();

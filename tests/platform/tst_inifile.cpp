@@ -1,5 +1,6 @@
 // The INI reader and writer: what a read gives for a table of file contents,
 // what the file holds after one write, and refused writes.
+#include "UFileIO.h"
 #include "UIniFile.h"
 
 #include <QFile>
@@ -172,6 +173,25 @@ void TestIniFile::writeInteger_data() {
     QTest::newRow("a commented key is not the key")
         << true << QByteArray("[NoteSet]\n;blend=3\n") << "blend" << 4
         << QByteArray("[NoteSet]\n;blend=3\nblend=4\n");
+    // A byte order mark is understood and kept, exactly once.
+    QTest::newRow("UTF-8 byte order mark")
+        << true << QByteArray("\xEF\xBB\xBF[NoteSet]\r\nPosition=1\r\n") << "Position" << 3
+        << QByteArray("\xEF\xBB\xBF[NoteSet]\r\nPosition=3\r\n");
+    QTest::newRow("UTF-8 byte order mark, new key")
+        << true << QByteArray("\xEF\xBB\xBF[NoteSet]\nPosition=1\n") << "blend" << 6
+        << QByteArray("\xEF\xBB\xBF[NoteSet]\nPosition=1\nblend=6\n");
+    QTest::newRow("UTF-16 written back as UTF-16")
+        << true
+        << QByteArray("\377\376[\000N\000o\000t\000e\000S\000e\000t\000]\000\015\000\012\000a\000="
+                      "\000-N\015\000\012\000",
+                      34)
+        << "Alarm" << 1
+        << QByteArray("\377\376[\000N\000o\000t\000e\000S\000e\000t\000]\000\015\000\012\000a\000="
+                      "\000-N\015\000\012\000A\000l\000a\000r\000m\000=\0001\000\015\000\012\000",
+                      52);
+    QTest::newRow("GBK comment kept byte for byte")
+        << true << QByteArray("; \xB1\xE3\xC7\xA9\n[NoteSet]\nPosition=1\n") << "Position" << 2
+        << QByteArray("; \xB1\xE3\xC7\xA9\n[NoteSet]\nPosition=2\n");
 }
 
 void TestIniFile::writeInteger() {
@@ -185,20 +205,24 @@ void TestIniFile::writeInteger() {
     if (exists)
         writeBytes(path, before);
     TIniFile ini(path);
-    QVERIFY(ini.WriteInteger(QStringLiteral("NoteSet"), key, value));
+    ini.WriteInteger(QStringLiteral("NoteSet"), key, value);
     QCOMPARE(readBytes(path), after);
     QCOMPARE(ini.ReadInteger(QStringLiteral("NoteSet"), key, 12345), value);
 }
 
 void TestIniFile::writeRefused_data() {
     QTest::addColumn<QString>("why");
-    QTest::newRow("read-only file") << "readonly";
-    QTest::newRow("missing folder") << "nofolder";
-    QTest::newRow("path is a folder") << "folder";
+    QTest::addColumn<QString>("message");
+    QTest::newRow("read-only file") << "readonly" << QStringLiteral("没有写入权限");
+    QTest::newRow("missing folder") << "nofolder" << QStringLiteral("无法");
+    QTest::newRow("path is a folder") << "folder" << QStringLiteral("文件夹");
+    QTest::newRow("an encoding the reader does not know")
+        << "unknown" << QStringLiteral("编码无法识别");
 }
 
 void TestIniFile::writeRefused() {
     QFETCH(QString, why);
+    QFETCH(QString, message);
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("Config.ini"));
     const QByteArray before = "[NoteSet]\nPosition=1\n";
@@ -207,11 +231,25 @@ void TestIniFile::writeRefused() {
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     } else if (why == QLatin1String("nofolder")) {
         path = dir.filePath(QStringLiteral("no/such/Config.ini"));
+    } else if (why == QLatin1String("unknown")) {
+        // UTF-16 without its byte order mark: appending ASCII lines would
+        // break it, so it is left alone (and reads as defaults).
+        writeBytes(path, QByteArray("[\000N\000o\000t\000e\000S\000e\000t\000]\000\012\000", 20));
     } else {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Config.ini")));
     }
+    const QByteArray kept = readBytes(path);
     TIniFile ini(path);
-    QVERIFY(!ini.WriteInteger(QStringLiteral("NoteSet"), QStringLiteral("Position"), 3));
+    try {
+        ini.WriteInteger(QStringLiteral("NoteSet"), QStringLiteral("Position"), 3);
+        QFAIL("the write must be refused");
+    } catch (const FileError& e) {
+        QVERIFY2(e.Message().contains(message), qPrintable(e.Message()));
+    }
+    if (why == QLatin1String("unknown")) {
+        QCOMPARE(readBytes(path), kept);
+        QCOMPARE(ini.ReadInteger(QStringLiteral("NoteSet"), QStringLiteral("Position"), 7), 7);
+    }
     if (why == QLatin1String("readonly")) {
         QCOMPARE(readBytes(path), before);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
@@ -219,7 +257,8 @@ void TestIniFile::writeRefused() {
         QVERIFY(!QFile::exists(path));
     }
     // No temporary file is left behind.
-    const QStringList left = QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    const QStringList left =
+        QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
     QCOMPARE(left, why == QLatin1String("nofolder") ? QStringList()
                                                     : QStringList{QStringLiteral("Config.ini")});
 }

@@ -1,5 +1,6 @@
 // The settings file: start-up read and the dialog's load into the process-wide
 // values, and the dialog's save with what the file then holds.
+#include "UFileIO.h"
 #include "USettings.h"
 #include "USettingsFile.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <stdexcept>
 
 namespace {
@@ -41,6 +43,9 @@ private slots:
     void saveAlarm();
     void saveRefused_data();
     void saveRefused();
+    void saveKeepsByteOrderMark();
+    void fullDiskKeepsFileAndValues();
+    void newAccountGetsItsFolders();
 };
 
 void TestSettingsFile::init() {
@@ -77,6 +82,15 @@ void TestSettingsFile::readAtStartup_data() {
         << true << QByteArray("[noteset]\nPOSITION=1\nalarm=1\nBlend=2\n") << 1 << 1 << 2;
     QTest::newRow("comments") << true << QByteArray("; c\n[NoteSet]\n;Position=3\nAlarm=1\n") << 0
                               << 1 << 10;
+    QTest::newRow("UTF-8 byte order mark")
+        << true << QByteArray("\xEF\xBB\xBF[NoteSet]\r\nPosition=2\r\nAlarm=1\r\nblend=4\r\n") << 2
+        << 1 << 4;
+    QTest::newRow("UTF-16 with its byte order mark")
+        << true
+        << QByteArray("\377\376[\000N\000o\000t\000e\000S\000e\000t\000]"
+                      "\000\012\000b\000l\000e\000n\000d\000=\0003\000\012\000",
+                      38)
+        << 0 << 0 << 3;
 }
 
 void TestSettingsFile::readAtStartup() {
@@ -134,7 +148,7 @@ void TestSettingsFile::saveWritesAllThreeInOrder() {
     QTemporaryDir tmp;
     const QString dataDir = tmp.filePath(QStringLiteral("VORNCalendar"));
     const QString config = dataDir + QStringLiteral("/Config.ini");
-    SaveNoteSettingsFile(dataDir, config, 1, false, 10);
+    QVERIFY(SaveNoteSettingsFile(dataDir, config, 1, false, 10).Ok);
     QCOMPARE(readBytes(config), QByteArray("[NoteSet]\nPosition=1\nAlarm=0\nblend=10\n"));
     QCOMPARE(Position, 1);
     QCOMPARE(Alarm, 0);
@@ -146,7 +160,7 @@ void TestSettingsFile::saveKeepsOtherLines() {
     const QString config = tmp.filePath(QStringLiteral("Config.ini"));
     QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_DATA "/handedited.ini"), config));
     QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner);
-    SaveNoteSettingsFile(tmp.path(), config, 3, true, 7);
+    QVERIFY(SaveNoteSettingsFile(tmp.path(), config, 3, true, 7).Ok);
     QCOMPARE(readBytes(config),
              QByteArray("; Settings of the calendar, edited by hand\r\n[Window]\r\nLeft=100\r\n"
                         "\r\n[NOTESET]\r\n; corner of the note window\r\nposition=3\r\n"
@@ -174,7 +188,7 @@ void TestSettingsFile::saveAlarm() {
     QTemporaryDir tmp;
     const QString config = tmp.filePath(QStringLiteral("Config.ini"));
     writeBytes(config, before);
-    SaveNoteSettingsFile(tmp.path(), config, 0, on, 4);
+    QVERIFY(SaveNoteSettingsFile(tmp.path(), config, 0, on, 4).Ok);
     QCOMPARE(readBytes(config), after);
     QCOMPARE(Alarm, on ? 1 : 0);
 }
@@ -204,15 +218,16 @@ void TestSettingsFile::saveRefused() {
     Position = 1;
     Alarm = 1;
     blend = 3;
-    QString message;
-    try {
-        SaveNoteSettingsFile(dataDir, config, 2, false, 9);
-    } catch (const std::runtime_error& e) {
-        message = QString::fromUtf8(e.what());
-    }
-    QCOMPARE(message, QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(config));
-    // The save stops at Position: its value is already set, the others are not.
-    QCOMPARE(Position, 2);
+    const StoreResult saved = SaveNoteSettingsFile(dataDir, config, 2, false, 9);
+    QVERIFY(!saved.Ok);
+    // The message says which file or folder and why, in Chinese.
+    QVERIFY2(saved.Error.contains(QStringLiteral("无法")), qPrintable(saved.Error));
+    QVERIFY2(saved.Error.contains(why == QLatin1String("readonly")
+                                      ? QDir::toNativeSeparators(config)
+                                      : QDir::toNativeSeparators(dataDir)),
+             qPrintable(saved.Error));
+    // Nothing of the save took effect: neither the file nor the running values.
+    QCOMPARE(Position, 1);
     QCOMPARE(Alarm, 1);
     QCOMPARE(blend, 3);
     if (why == QLatin1String("readonly")) {
@@ -221,6 +236,50 @@ void TestSettingsFile::saveRefused() {
     } else {
         QVERIFY(!QFileInfo::exists(config));
     }
+}
+
+void TestSettingsFile::saveKeepsByteOrderMark() {
+    // A file saved by an editor that starts with a byte order mark: its
+    // section is found, and a save adds no second mark and no second section.
+    QTemporaryDir tmp;
+    const QString config = tmp.filePath(QStringLiteral("Config.ini"));
+    writeBytes(config, "\xEF\xBB\xBF[NoteSet]\r\nPosition=2\r\nAlarm=1\r\nblend=4\r\n");
+    QVERIFY(SaveNoteSettingsFile(tmp.path(), config, 3, false, 6).Ok);
+    QCOMPARE(readBytes(config),
+             QByteArray("\xEF\xBB\xBF[NoteSet]\r\nPosition=3\r\nAlarm=0\r\nblend=6\r\n"));
+}
+
+void TestSettingsFile::fullDiskKeepsFileAndValues() {
+    QTemporaryDir tmp;
+    const QString config = tmp.filePath(QStringLiteral("Config.ini"));
+    const QByteArray before = "[NoteSet]\nPosition=1\nAlarm=1\nblend=3\n";
+    writeBytes(config, before);
+    Position = 1;
+    Alarm = 1;
+    blend = 3;
+    FileIOTesting::SetWriteFault(ENOSPC, 10);
+    const StoreResult saved = SaveNoteSettingsFile(tmp.path(), config, 2, false, 9);
+    FileIOTesting::SetWriteFault(0);
+    QVERIFY(!saved.Ok);
+    QVERIFY2(saved.Error.contains(QStringLiteral("磁盘空间不足")), qPrintable(saved.Error));
+    QCOMPARE(readBytes(config), before);
+    QCOMPARE(Position, 1);
+    QCOMPARE(Alarm, 1);
+    QCOMPARE(blend, 3);
+}
+
+void TestSettingsFile::newAccountGetsItsFolders() {
+    // Where ~/.local/share does not exist yet, the data folder is made with
+    // its parents, and the save works at once.
+    QTemporaryDir home;
+    const QString dataDir = home.filePath(QStringLiteral(".local/share/VORNCalendar"));
+    const QString config = dataDir + QStringLiteral("/Config.ini");
+    ReadNoteSettingsFile(dataDir, config);
+    QVERIFY(QFileInfo(dataDir).isDir());
+    QVERIFY(SaveNoteSettingsFile(dataDir, config, 2, true, 8).Ok);
+    QCOMPARE(readBytes(config), QByteArray("[NoteSet]\nPosition=2\nAlarm=1\nblend=8\n"));
+    QCOMPARE(QFile::permissions(config),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
