@@ -14,7 +14,7 @@
 // number of notes written. The last day's notes are timed 08:00, 09:00, ...
 inline int WriteBenchNotesFile(const QString& Path, const QDate& First, int Days, int Notes) {
     XmlDocument doc;
-    CreateNotesFile(doc, Path);
+    BuildSeedDocument(doc);
     const XmlNode root = doc.DocumentElement();
     int made = 0;
     for (int d = 0; d < Days; ++d) {

@@ -8,6 +8,7 @@
 #include "UMirrorPanel.h"
 #include "UNoteDialogs.h"
 #include "UNoteRows.h"
+#include "UNoteStore.h"
 #include "UNotesFile.h"
 #include "UReportListView.h"
 #include "URoundEdit.h"
@@ -25,6 +26,10 @@ TfrmNoteAdd* frmNoteAdd = nullptr;
 
 const QString TfrmNoteAdd::EmptyTitleText = QStringLiteral("标题不能为空！");
 const QString TfrmNoteAdd::WarningCaption = QStringLiteral("警告");
+
+QString TfrmNoteAdd::TooLongText() {
+    return QStringLiteral("标题或内容太长：一条便签最多 %1 个字。").arg(NoteTextLimit());
+}
 
 namespace {
 
@@ -154,7 +159,13 @@ QStringList TfrmNoteAdd::HourList(const QDate& Date) {
 }
 
 bool TfrmNoteAdd::LoadNotes(bool TodayOnly) {
-    return LoadNoteRows(alvNotes, XMLDoc, FNotesPath, TodayOnly);
+    QString Failure;
+    const bool Ok = LoadNoteRows(alvNotes, XMLDoc, FNotesPath, TodayOnly, &Failure);
+    // The rows read before the failure stay; the user learns that the file
+    // is damaged now, not only when a confirm is refused.
+    if (!Ok)
+        ShowApplicationError(Failure);
+    return Ok;
 }
 
 void TfrmNoteAdd::showEvent(QShowEvent* Event) {
@@ -168,19 +179,19 @@ void TfrmNoteAdd::showEvent(QShowEvent* Event) {
 
 void TfrmNoteAdd::FormShow() {
     ceTitle->setFocus();
+    FDay = Clock::Now().date();
     ccTime->clear();
-    ccTime->addItems(HourList(Clock::Now().date()));
+    ccTime->addItems(HourList(FDay));
     // No entry is chosen at first: the box reads empty.
     ccTime->setCurrentIndex(-1);
     ccTime->setEditText(QString());
-    try {
-        if (!QFileInfo::exists(FNotesPath))
-            CreateNotesFile(XMLDoc, FNotesPath);
-    } catch (const std::exception& Failure) {
-        ShowApplicationError(Failure);
-        return;
+    if (!QFileInfo::exists(FNotesPath)) {
+        if (const StoreResult Seeded = CreateNotesFile(XMLDoc, FNotesPath); !Seeded) {
+            ShowApplicationError(Seeded.Error);
+            return;
+        }
     }
-    LoadNotes(true);
+    (void)LoadNotes(true); // a failure is shown there
 }
 
 bool TfrmNoteAdd::eventFilter(QObject* Watched, QEvent* Event) {
@@ -205,6 +216,10 @@ void TfrmNoteAdd::Image1Click() {
     const QString Flag = aockHint->isChecked() ? FlagYes : FlagNo;
     // The content's lines one after the other: its line breaks are dropped.
     const QString Content = cmContent->Lines().join(QString());
+    if (Title.size() > NoteTextLimit() || Content.size() > NoteTextLimit()) {
+        QMessageBox::warning(this, WarningCaption, TooLongText(), QMessageBox::Ok);
+        return;
+    }
 
     QTreeWidgetItem* Row = alvNotes->FindCaption(Title);
     if (Row) {
@@ -239,8 +254,21 @@ void TfrmNoteAdd::N1Click() {
     QTreeWidgetItem* Row = alvNotes->Selected();
     if (!Row)
         return;
-    // A failure leaves the note in the file; the row goes all the same.
-    DeleteNote(XMLDoc, FNotesPath, Row->text(0));
+    const QStringList Loaded = LoadedTexts(Row);
+    if (!Loaded.isEmpty()) {
+        const StoreResult Deleted = DeleteNote(FNotesPath, FDay, Loaded);
+        if (!Deleted) {
+            // The note is still in the file, so its row stays.
+            ShowApplicationError(Deleted.Error);
+            return;
+        }
+        if (!Deleted.Notices.isEmpty()) {
+            // Changed elsewhere meanwhile: that version stays, and so does the row.
+            ShowApplicationNotice(Deleted.Notices.join(QLatin1Char('\n')));
+            return;
+        }
+    }
+    // A row that was never confirmed has nothing in the file.
     delete Row;
     emit noteDeleted();
 }
@@ -248,17 +276,17 @@ void TfrmNoteAdd::N1Click() {
 void TfrmNoteAdd::advOKClick() {
     // A cell still being edited in place counts with what was typed.
     alvNotes->FinishEditing();
-    try {
-        // The file may have gone while the dialog was open: the seed document
-        // then replaces the dialog's document and is saved with today's rows.
-        if (!QFileInfo::exists(FNotesPath))
-            CreateNotesFile(XMLDoc, FNotesPath);
-        SaveNotes(XMLDoc, FNotesPath, FlatNoteList(alvNotes));
-    } catch (const std::exception& Failure) {
+    // Only what the user changed goes into the file as it is now; the rows of
+    // the day the dialog was opened on go into that day's node. (The file may
+    // have gone meanwhile: the save then writes the seed and every row.)
+    const StoreResult Saved = SaveNotes(FNotesPath, FDay, NoteRowsOf(alvNotes));
+    if (!Saved) {
         // The dialog stays open with its rows; nothing else happens.
-        ShowApplicationError(Failure);
+        ShowApplicationError(Saved.Error);
         return;
     }
+    if (!Saved.Notices.isEmpty())
+        ShowApplicationNotice(Saved.Notices.join(QLatin1Char('\n')));
     accept();
     emit notesStored();
 }

@@ -27,6 +27,8 @@ public:
     // The warning shown for an empty title, and its caption.
     static const QString EmptyTitleText; // 标题不能为空！
     static const QString WarningCaption; // 警告
+    // The warning for a title or content longer than the file reads back.
+    static QString TooLongText();
 
     // NotesPath is the notes file (Paths::NotesFile() in the program). The
     // dialog destroys itself when it closes, by any means, and then empties
@@ -50,6 +52,8 @@ public:
     void advCloseClick();
 
     QString NotesPath() const { return FNotesPath; }
+    // The day whose notes the dialog edits: the date when it was shown.
+    QDate Day() const { return FDay; }
 
     TMirrorPanel* Background = nullptr;
     QLabel* Label1 = nullptr;
@@ -74,9 +78,8 @@ signals:
     // window is to be shown and refreshed, the menu's note item to read
     // "隐藏便签".
     void notesStored();
-    // The selected row was deleted, and its note with it from the file
-    // (unless that failed, which is not reported): an existing note window is
-    // to be refreshed; none is to be created.
+    // The selected row was deleted, and its note with it from the file: an
+    // existing note window is to be refreshed; none is to be created.
     void noteDeleted();
 
 protected:
@@ -85,6 +88,7 @@ protected:
 
 private:
     QString FNotesPath;
+    QDate FDay;
 };
 
 // The one note editor, or nullptr while none exists.

@@ -70,23 +70,28 @@ TfrmNoteHis::~TfrmNoteHis() {
 }
 
 bool TfrmNoteHis::LoadNotes(bool TodayOnly) {
-    return LoadNoteRows(alvNotes, XMLDoc, FNotesPath, TodayOnly);
+    QString Failure;
+    const bool Ok = LoadNoteRows(alvNotes, XMLDoc, FNotesPath, TodayOnly, &Failure);
+    // The rows read before the failure stay, and the user is told why the
+    // list may be incomplete.
+    if (!Ok)
+        ShowApplicationError(Failure);
+    return Ok;
 }
 
 void TfrmNoteHis::FormCreate() {
-    try {
-        if (!QFileInfo::exists(FNotesPath))
-            CreateNotesFile(XMLDoc, FNotesPath);
-    } catch (const std::exception& Failure) {
-        // The dialog opens all the same, with an empty list.
-        ShowApplicationError(Failure);
-        return;
+    if (!QFileInfo::exists(FNotesPath)) {
+        if (const StoreResult Seeded = CreateNotesFile(XMLDoc, FNotesPath); !Seeded) {
+            // The dialog opens all the same, with an empty list.
+            ShowApplicationError(Seeded.Error);
+            return;
+        }
     }
-    LoadNotes(false);
+    (void)LoadNotes(false); // a failure is shown there
 }
 
 void TfrmNoteHis::advCheckTodayClick() {
-    LoadNotes(advCheckToday->isChecked());
+    (void)LoadNotes(advCheckToday->isChecked());
 }
 
 void TfrmNoteHis::advCloseClick() {

@@ -4,25 +4,43 @@
 #include "UReportListView.h"
 #include "UXmlDoc.h"
 
-bool LoadNoteRows(TReportListView* List, XmlDocument& Document, const QString& Path,
-                  bool TodayOnly) {
+namespace {
+// Past the roles the list view keeps for itself.
+constexpr int LoadedRole = Qt::UserRole + 64;
+} // namespace
+
+bool LoadNoteRows(TReportListView* List, XmlDocument& Document, const QString& Path, bool TodayOnly,
+                  QString* Failure) {
     List->ClearRows();
-    return ReadNotes(Document, Path, TodayOnly, true, [List](const NoteRecord& Note) {
-        QTreeWidgetItem* Row = List->AddRow();
-        TReportListView::SetCaption(Row, Note.Title());
-        TReportListView::AddSubItem(Row, Note.TimeText());
-        TReportListView::AddSubItem(Row, Note.FlagText());
-        TReportListView::AddSubItem(Row, Note.Content());
-    });
+    return ReadNotes(
+        Document, Path, TodayOnly, true,
+        [List](const NoteRecord& Note) {
+            QTreeWidgetItem* Row = List->AddRow();
+            SetLoadedTexts(Row, Note.Texts);
+            TReportListView::SetCaption(Row, Note.Title());
+            TReportListView::AddSubItem(Row, Note.TimeText());
+            TReportListView::AddSubItem(Row, Note.FlagText());
+            TReportListView::AddSubItem(Row, Note.Content());
+        },
+        nullptr, Failure);
 }
 
-QStringList FlatNoteList(const TReportListView* List) {
-    QStringList Flat;
-    for (int I = 0; I < List->RowCount(); ++I) {
-        const QTreeWidgetItem* Row = List->Row(I);
-        Flat << Row->text(0);
-        for (int S = 0; S < 3; ++S)
-            Flat << TReportListView::SubItem(Row, S);
-    }
-    return Flat;
+QStringList LoadedTexts(const QTreeWidgetItem* Row) {
+    return Row->data(0, LoadedRole).toStringList();
+}
+
+void SetLoadedTexts(QTreeWidgetItem* Row, const QStringList& Texts) {
+    Row->setData(0, LoadedRole, Texts);
+}
+
+NoteTexts RowTexts(const QTreeWidgetItem* Row) {
+    return {Row->text(0), TReportListView::SubItem(Row, 0), TReportListView::SubItem(Row, 1),
+            TReportListView::SubItem(Row, 2)};
+}
+
+QList<NoteRow> NoteRowsOf(const TReportListView* List) {
+    QList<NoteRow> Rows;
+    for (int I = 0; I < List->RowCount(); ++I)
+        Rows.append({LoadedTexts(List->Row(I)), RowTexts(List->Row(I))});
+    return Rows;
 }

@@ -32,11 +32,12 @@ NotesError::NotesError(const QString& Message) : std::runtime_error(Message.toSt
 QString NoteRecord::Field(int Index) const {
     if (Index >= 0 && Index < Texts.size())
         return Texts.at(Index);
-    static const char* const What[4] = {"title", "time text", "reminder flag", "content"};
-    throw NotesError(QStringLiteral("A note in %1 lacks its %2: its group holds %3 of 4 texts.")
-                         .arg(DayNode)
-                         .arg(QLatin1String(Index >= 0 && Index < 4 ? What[Index] : "field"))
-                         .arg(Texts.size()));
+    static const char* const What[4] = {"标题", "时间", "提醒", "内容"};
+    throw NotesError(
+        QStringLiteral("便签文件中 %1 的一条便签不完整：缺少%2（只有 %3 项，应有 4 项）。")
+            .arg(DayNode)
+            .arg(QString::fromUtf8(Index >= 0 && Index < 4 ? What[Index] : "一项"))
+            .arg(Texts.size()));
 }
 
 namespace {
@@ -57,23 +58,37 @@ bool IsNoteField(const XmlNode& Child) {
 
 bool ReadNotes(XmlDocument& Document, const QString& Path, bool TodayOnly, bool SkipSeed,
                const NoteHandler& OnNote, int* DayNodesWalked, QString* Failure) {
-    int Walked = 0;
     if (DayNodesWalked)
         *DayNodesWalked = 0;
     try {
         Document.Load(Path);
+    } catch (const std::exception& E) {
+        if (Failure)
+            *Failure = QString::fromUtf8(E.what());
+        return false;
+    }
+    // Today's name is taken once per walk: a walk lasts milliseconds.
+    return WalkNotes(Document, TodayOnly ? TodayNodeName() : QString(), SkipSeed, OnNote,
+                     DayNodesWalked, Failure);
+}
+
+bool WalkNotes(const XmlDocument& Document, const QString& OnlyDayNode, bool SkipSeed,
+               const NoteHandler& OnNote, int* DayNodesWalked, QString* Failure) {
+    int Walked = 0;
+    if (DayNodesWalked)
+        *DayNodesWalked = 0;
+    try {
         const XmlNode Root = Document.DocumentElement();
         if (Root.IsNull())
-            throw XmlError(QStringLiteral("The notes file has no root element."));
-        // Today's name is taken once per walk: a walk lasts milliseconds.
-        const QByteArray TodayName = TodayOnly ? TodayNodeName().toUtf8() : QByteArray();
+            throw XmlError(QStringLiteral("便签文件没有根元素。"));
+        const QByteArray OnlyName = OnlyDayNode.toUtf8();
         const QByteArray SeedName = SeedDayNodeName().toUtf8();
         long long ChildCounter = 0;
         NoteRecord Group;
         for (XmlNode Day = Root.FirstChild(); Day; Day = Day.NextSibling()) {
             if (SkipSeed && Day.NameIs(SeedName))
                 continue;
-            if (TodayOnly && !Day.NameIs(TodayName))
+            if (!OnlyName.isEmpty() && !Day.NameIs(OnlyName))
                 continue;
             Group.Texts.clear();
             Group.DayNode = Day.Name();
@@ -96,73 +111,7 @@ bool ReadNotes(XmlDocument& Document, const QString& Path, bool TodayOnly, bool 
             *Failure = QString::fromUtf8(E.what());
     } catch (...) {
         if (Failure)
-            *Failure = QStringLiteral("Unknown failure while reading the notes.");
+            *Failure = QStringLiteral("读取便签时出现未知错误。");
     }
     return false;
-}
-
-void SaveNotes(XmlDocument& Document, const QString& Path, const QStringList& FlatNotes) {
-    if (Document.IsEmpty())
-        Document.Load(Path);
-    Document.SetVersion(QStringLiteral("1.0"));
-    Document.SetEncoding(QStringLiteral("GB2312"));
-    const XmlNode Root = Document.DocumentElement();
-    if (Root.IsNull())
-        throw XmlError(QStringLiteral("The notes document has no root element."));
-    const QString TodayName = TodayNodeName();
-    XmlNode Today = Root.FindChild(TodayName);
-    if (Today.IsNull())
-        Today = Root.AddChild(TodayName);
-    const int Rows = int(FlatNotes.size() / 4);
-    for (int B = 0; B < Rows; ++B) {
-        const int D = 4 * B;
-        if (Today.ChildCount() > D && Today.Child(D).Text() == FlatNotes.at(D)) {
-            for (int K = 1; K <= 3; ++K)
-                Today.Child(D + K).SetText(FlatNotes.at(D + K));
-        } else {
-            for (int K = 0; K < 4; ++K)
-                Today.AddChild(NoteFieldName(K)).SetText(FlatNotes.at(D + K));
-        }
-    }
-    Document.Save(Path);
-}
-
-bool DeleteNote(XmlDocument& Document, const QString& Path, const QString& Title) {
-    try {
-        Document.Load(Path);
-        const XmlNode Root = Document.DocumentElement();
-        if (Root.IsNull())
-            throw XmlError(QStringLiteral("The notes document has no root element."));
-        const QString TodayName = TodayNodeName();
-        XmlNode Today;
-        for (XmlNode Day = Root.FirstChild(); Day; Day = Day.NextSibling()) {
-            const QString Name = Day.Name();
-            if (Name == SeedDayNodeName())
-                continue;
-            if (Name == TodayName) {
-                Today = Day;
-                break;
-            }
-        }
-        if (!Today.IsNull()) {
-            int Index = 0;
-            for (XmlNode Child = Today.FirstChild(); Child; Child = Child.NextSibling(), ++Index) {
-                if (Child.IsElement() && Child.Name() == NoteFieldName(0) &&
-                    Child.Text() == Title) {
-                    // The title and the three children after it; a hand-edited
-                    // day node may hold fewer after its last title.
-                    const int Count = qMin(4, Today.ChildCount() - Index);
-                    for (int K = 0; K < Count; ++K)
-                        Today.RemoveChild(Index);
-                    break;
-                }
-            }
-            if (Today.ChildCount() == 0)
-                Root.RemoveChild(Root.IndexOf(Today));
-        }
-        Document.Save(Path);
-        return true;
-    } catch (...) {
-        return false;
-    }
 }

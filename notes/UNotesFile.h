@@ -1,5 +1,5 @@
 // The notes file: day node names, the one walk every reader uses
-// (ReadNotes), and the editor's two writers, SaveNotes and DeleteNote.
+// (ReadNotes). What changes the file is in UNoteStore.
 //
 // The file holds a root "便签列表" with one day node per date ("Date" +
 // yyyy-mm-dd); a day node holds its notes as a flat run of children, four per
@@ -56,21 +56,13 @@ using NoteHandler = std::function<void(const NoteRecord&)>;
 // missing or not well-formed, an element whose text is not one piece, a field
 // a group lacks, anything OnNote throws) -- what OnNote did before stays done.
 // DayNodesWalked (when given) counts the day nodes entered and finished;
-// Failure (when given) receives the failure's text.
-bool ReadNotes(XmlDocument& Document, const QString& Path, bool TodayOnly, bool SkipSeed,
-               const NoteHandler& OnNote, int* DayNodesWalked = nullptr,
-               QString* Failure = nullptr);
+// Failure (when given) receives the failure's text, for the user.
+[[nodiscard]] bool ReadNotes(XmlDocument& Document, const QString& Path, bool TodayOnly,
+                             bool SkipSeed, const NoteHandler& OnNote,
+                             int* DayNodesWalked = nullptr, QString* Failure = nullptr);
 
-// Writes the editor's rows (a flat list, four texts per row: title, time text,
-// flag text, content) into today's day node: a row whose title equals the
-// title of the note at the same position updates that note's other three
-// texts; any other row becomes a new note at the end. Works on Document as it
-// stands (loading Path only when it holds nothing), then saves it to Path.
-// Failures are thrown; the file is then left as it was.
-void SaveNotes(XmlDocument& Document, const QString& Path, const QStringList& FlatNotes);
-
-// Loads Path into Document, removes the first note of today whose title equals
-// Title exactly (with the three children after its title), removes today's
-// day node when it is left empty, and saves. Returns false at any failure,
-// which leaves the file as it was.
-bool DeleteNote(XmlDocument& Document, const QString& Path, const QString& Title);
+// The same walk over a document already loaded. OnlyDayNode, when not
+// empty, is the one day node name walked (as TodayOnly does for today's).
+[[nodiscard]] bool WalkNotes(const XmlDocument& Document, const QString& OnlyDayNode, bool SkipSeed,
+                             const NoteHandler& OnNote, int* DayNodesWalked = nullptr,
+                             QString* Failure = nullptr);

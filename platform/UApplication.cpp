@@ -46,6 +46,20 @@ void TApplication::ShowException(const QString& Text) {
     FShowingException = false;
 }
 
+void TApplication::ShowNotice(const QString& Text) {
+    QWidget* main = MainForm();
+    const QString caption = main ? main->windowTitle() : applicationName();
+    QMessageBox::information(activeWindow(), caption, Text);
+}
+
+void ShowApplicationNotice(const QString& Text) {
+    if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
+        app->ShowNotice(Text);
+    else
+        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
+                                 Text);
+}
+
 void ShowApplicationError(const QString& Text) {
     if (auto* app = qobject_cast<TApplication*>(QCoreApplication::instance()))
         app->ShowException(Text);

@@ -35,6 +35,9 @@ public:
 
     // Shows Text as the general error handler does. Replaceable in tests.
     virtual void ShowException(const QString& Text);
+    // Tells the user something they should know that is not a failure (a
+    // note changed elsewhere was kept beside theirs). Replaceable in tests.
+    virtual void ShowNotice(const QString& Text);
 
 signals:
     // A second start asked this instance to show its main window.
@@ -51,3 +54,5 @@ private:
 // handler stops there and its window stays as it was.
 void ShowApplicationError(const QString& Text);
 void ShowApplicationError(const std::exception& Failure);
+// Shows Text through TApplication::ShowNotice (else in a message box).
+void ShowApplicationNotice(const QString& Text);

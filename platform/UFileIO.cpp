@@ -1,6 +1,7 @@
 #include "UFileIO.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -11,6 +12,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -283,26 +285,55 @@ void WriteFileAtomically(const QString& Path, const QByteArray& Bytes) {
 
 #endif
 
+#ifdef Q_OS_UNIX
+
+TFileLock::TFileLock(const QString& Path, int TimeoutMs) {
+    const QString lockPath = LockPathFor(QFileInfo(Path).absoluteFilePath());
+    const QByteArray native = QFile::encodeName(lockPath);
+    FFd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (FFd < 0)
+        fail(QStringLiteral("无法建立锁文件"), lockPath, errno);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(FFd, LOCK_EX | LOCK_NB) == 0)
+            return;
+        const int err = errno;
+        if (err != EWOULDBLOCK && err != EINTR) {
+            ::close(FFd);
+            FFd = -1;
+            fail(QStringLiteral("无法锁定文件"), lockPath, err);
+        }
+        if (waited.elapsed() >= TimeoutMs)
+            break;
+        ::usleep(10 * 1000);
+    }
+    ::close(FFd);
+    FFd = -1;
+    failPlain(QStringLiteral("无法修改文件"), Path,
+              QStringLiteral("另一个程序正在修改它，请稍后再试"));
+}
+
+TFileLock::~TFileLock() {
+    if (FFd >= 0)
+        ::close(FFd); // closing lets go of the lock
+}
+
+#else
+
 TFileLock::TFileLock(const QString& Path, int TimeoutMs)
     : FLock(std::make_unique<QLockFile>(LockPathFor(Path))) {
     if (FLock->tryLock(TimeoutMs))
         return;
-    switch (FLock->error()) {
-    case QLockFile::LockFailedError:
+    if (FLock->error() == QLockFile::LockFailedError)
         failPlain(QStringLiteral("无法修改文件"), Path,
                   QStringLiteral("另一个程序正在修改它，请稍后再试"));
-    case QLockFile::PermissionError:
-        failPlain(QStringLiteral("无法修改文件"), Path,
-                  QStringLiteral("没有写入权限（无法建立锁文件 %1）")
-                      .arg(QDir::toNativeSeparators(LockPathFor(Path))));
-    default:
-        failPlain(
-            QStringLiteral("无法修改文件"), Path,
-            QStringLiteral("无法建立锁文件 %1").arg(QDir::toNativeSeparators(LockPathFor(Path))));
-    }
+    failPlain(QStringLiteral("无法建立锁文件"), LockPathFor(Path), QStringLiteral("没有写入权限"));
 }
 
 TFileLock::~TFileLock() = default;
+
+#endif
 
 } // namespace FileIO
 

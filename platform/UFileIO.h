@@ -51,12 +51,14 @@ void WriteFileAtomically(const QString& Path, const QByteArray& Bytes);
 // The whole file. FileError when it is missing or cannot be read.
 QByteArray ReadWholeFile(const QString& Path);
 
-// An exclusive advisory lock on Path + ".lock", held from construction to
-// destruction. Every process that changes the file takes it, so each
-// read-modify-write sees the file as the one before left it. A lock left by a
-// process that died is taken over. Throws FileError when the lock cannot be
-// had within Timeout milliseconds (another writer holds it that long) or the
-// lock file cannot be made.
+// An exclusive advisory lock on the lock file Path + ".lock", held from
+// construction to destruction. Every process that changes the file takes it,
+// so each read-modify-write sees the file as the one before left it. On Unix
+// it is a flock() on an empty file that stays in place (made 0600): the
+// system lets go of it when its holder ends, however it ends, and an empty
+// file can still be made on a full disk. Throws FileError when the lock cannot
+// be had within Timeout milliseconds (another writer holds it that long) or
+// the lock file cannot be made.
 class TFileLock {
 public:
     explicit TFileLock(const QString& Path, int TimeoutMs = 5000);
@@ -67,7 +69,8 @@ public:
     static QString LockPathFor(const QString& Path) { return Path + QStringLiteral(".lock"); }
 
 private:
-    std::unique_ptr<QLockFile> FLock;
+    int FFd = -1;
+    std::unique_ptr<QLockFile> FLock; // where there is no flock()
 };
 
 } // namespace FileIO

@@ -94,12 +94,10 @@ TfrmNoteList::TfrmNoteList(const QString& NotesPath)
     // FormCreate.
     setWindowOpacity(NoteAlpha(blend) / 255.0);
     if (!QFileInfo::exists(NotesPath)) {
-        try {
-            CreateNotesFile(XMLDoc, NotesPath);
-        } catch (const std::exception& e) {
+        if (const StoreResult Seeded = CreateNotesFile(XMLDoc, NotesPath); !Seeded) {
             // Shown as every error is; the window is still made, with an
             // empty text at its designed place.
-            ShowApplicationError(e);
+            ShowApplicationError(Seeded.Error);
             return;
         }
     }
@@ -125,6 +123,7 @@ bool TfrmNoteList::RefreshNotes(const QString& Path) {
     int number = 0;
     int dayNodes = 0;
     bool completed = false;
+    QString failure;
     try {
         completed = ReadNotes(
             XMLDoc, Path, true, false,
@@ -140,9 +139,16 @@ bool TfrmNoteList::RefreshNotes(const QString& Path) {
                     setText(FText + CR + Separator + CR + entry);
                 ++number;
             },
-            &dayNodes);
+            &dayNodes, &failure);
     } catch (...) {
         return false;
+    }
+    // A file that cannot be read is said so on the note itself, below the
+    // notes read before the failure: the window never shows an older text
+    // as if it were today's.
+    if (!completed) {
+        const QString notice = QStringLiteral("（便签文件有误：%1）").arg(failure);
+        setText(number == 0 ? notice : FText + CR + Separator + CR + notice);
     }
     // No day node of today, or one that holds no note: say that there is
     // nothing yet rather than keep an older day's text.

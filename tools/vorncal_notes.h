@@ -1,5 +1,7 @@
-// "vorncal notes [--today] [FILE]": lists the notes the history dialog lists,
-// one line per note row, from FILE or the notes file in the data directory.
+// "vorncal notes": lists the notes the history dialog lists, one line per
+// note row; "vorncal notes add" and "vorncal notes delete" change one note
+// through the program's own save path (its lock, its read-back check, its
+// atomic write), so they are safe beside the running calendar and each other.
 #pragma once
 
 #include <QStringList>
@@ -7,8 +9,11 @@
 class QTextStream;
 
 // Args are the arguments after "notes". Exit status: 0 when the walk ran to
-// its end, 1 when it stopped at a failure (one line on Err says what failed),
-// 2 for bad arguments. It only reads.
+// its end or the file holds the change; 1 when the file could not be read or
+// written (one line on Err says why; a file being changed is then unchanged);
+// 2 for bad arguments.
 int RunNotesCommand(const QStringList& Args, QTextStream& Out, QTextStream& Err);
 // The same on the process's stdout and stderr.
 int RunNotesCommand(const QStringList& Args);
+// The usage text of "vorncal notes", also shown by "vorncal --help".
+const char* NotesUsage();

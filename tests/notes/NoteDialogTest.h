@@ -24,10 +24,17 @@ inline QStringList& Failures() {
     return List;
 }
 
+// What the program told the user that was not a failure, in order.
+inline QStringList& Notices() {
+    static QStringList List;
+    return List;
+}
+
 class TTestApplication : public TApplication {
 public:
     using TApplication::TApplication;
     void ShowException(const QString& Text) override { Failures() << Text; }
+    void ShowNotice(const QString& Text) override { Notices() << Text; }
 };
 
 // One day node: its name and its children's texts, four to a note.

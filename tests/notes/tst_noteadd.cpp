@@ -6,10 +6,12 @@
 
 #include "UCheckBox.h"
 #include "UClock.h"
+#include "UFileIO.h"
 #include "UForms.h"
 #include "UGlassButton.h"
 #include "UMirrorPanel.h"
 #include "UNoteAdd.h"
+#include "UNoteStore.h"
 #include "UReportListView.h"
 #include "URoundEdit.h"
 
@@ -24,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cerrno>
 
 using namespace NoteTest;
 
@@ -108,7 +111,11 @@ private slots:
     void confirmWritesTodaysDayNode();
     void confirmEmptyListWritesEmptyDayNode();
     void confirmWithFileRemovedWritesSeedAndToday();
-    void confirmAfterMidnightWritesNewDay();
+    void confirmAfterMidnightKeepsItsDay();
+    void confirmAfterTheFileChangedKeepsBoth();
+    void failedWritesKeepFileAndDialog();
+    void handEditedNoteSurvivesConfirm();
+    void tooLongContentRefused();
     void closeWritesNothingButDeletionStays();
     void modalRunEndsDestroyed_data();
     void modalRunEndsDestroyed();
@@ -125,6 +132,7 @@ void TestNoteAdd::init() {
     FDir = new QTemporaryDir;
     FPath = FDir->filePath(QStringLiteral("Notes.xml"));
     Failures().clear();
+    Notices().clear();
 }
 
 void TestNoteAdd::cleanup() {
@@ -510,19 +518,109 @@ void TestNoteAdd::confirmWithFileRemovedWritesSeedAndToday() {
                                                          "[复习|2024-05-09 20:00|否|第三章]"}));
 }
 
-void TestNoteAdd::confirmAfterMidnightWritesNewDay() {
+void TestNoteAdd::confirmAfterMidnightKeepsItsDay() {
     Clock::SetNowFunction([] { return QDateTime(QDate(2024, 5, 9), QTime(23, 59)); });
     writeNotes({SeedDay, {Today, {note("夜读", "2024-05-09 23:00", "是", "一章")}}});
     open();
     fill(QStringLiteral("早起"), 6, true, {QStringLiteral("跑步")});
     clickArrow();
     Clock::SetNowFunction([] { return QDateTime(QDate(2024, 5, 10), QTime(0, 1)); });
-    // The hour list keeps the day the editor was opened on.
+    // The hour list keeps the day the editor was opened on, and so does the
+    // save: the new day gets no copy of the old day's notes.
     QCOMPARE(FDialog->ccTime->itemText(6), QStringLiteral("2024-05-09 06:00"));
     FDialog->advOKClick();
-    QCOMPARE(FileDays(FPath), QStringList({Seed, Today + " [夜读|2024-05-09 23:00|是|一章]",
-                                           "Date2024-05-10 [夜读|2024-05-09 23:00|是|一章] "
-                                           "[早起|2024-05-09 06:00|是|跑步]"}));
+    QCOMPARE(FileDays(FPath), QStringList({Seed, Today + " [夜读|2024-05-09 23:00|是|一章] "
+                                                         "[早起|2024-05-09 06:00|是|跑步]"}));
+}
+
+void TestNoteAdd::confirmAfterTheFileChangedKeepsBoth() {
+    writeNotes({SeedDay,
+                {Today,
+                 {note("早会", "2024-05-09 09:00", "是", "带电脑"),
+                  note("午饭", "2024-05-09 12:00", "否", "食堂")}}});
+    open();
+    // Meanwhile another writer (a second window, the command line, a sync
+    // tool) adds a note and changes 早会.
+    QVERIFY(EditDay(FPath, QDate(2024, 5, 9),
+                    {{NoteEdit::Kind::Add, {}, {"别处", "2024-05-09 15:00", "否", "另一个程序"}},
+                     {NoteEdit::Kind::Change,
+                      {"早会", "2024-05-09 09:00", "是", "带电脑"},
+                      {"早会", "2024-05-09 09:30", "是", "带电脑"}}})
+                .Ok);
+    // Here the user changes 早会's content and adds a note of their own.
+    clickRow(0);
+    fill(QStringLiteral("早会"), 9, true, {QStringLiteral("带投影仪")});
+    clickArrow();
+    fill(QStringLiteral("复习"), 20, false, {QStringLiteral("第三章")});
+    clickArrow();
+    QSignalSpy Stored(FDialog.data(), &TfrmNoteAdd::notesStored);
+    FDialog->advOKClick();
+    QCOMPARE(Stored.count(), 1);
+    QVERIFY(Failures().isEmpty());
+    // Nothing is lost: both versions of 早会, the other note, the untouched
+    // 午饭 and the new one; the user is told about 早会.
+    QCOMPARE(FileDays(FPath), QStringList({Seed, Today + " [早会|2024-05-09 09:30|是|带电脑] "
+                                                         "[午饭|2024-05-09 12:00|否|食堂] "
+                                                         "[别处|2024-05-09 15:00|否|另一个程序] "
+                                                         "[早会|2024-05-09 09:00|是|带投影仪] "
+                                                         "[复习|2024-05-09 20:00|否|第三章]"}));
+    QCOMPARE(Notices().size(), 1);
+    QVERIFY2(Notices().first().contains(QStringLiteral("早会")), qPrintable(Notices().first()));
+}
+
+void TestNoteAdd::failedWritesKeepFileAndDialog() {
+    // A full disk: the confirm and the delete both fail, say so, and leave
+    // the file, the rows and the dialog as they were.
+    writeNotes({SeedDay, {Today, {note("A", "2024-05-09 08:00", "是", "1")}}});
+    open();
+    const QByteArray Before = ReadBytes(FPath);
+    fill(QStringLiteral("新的"), 9, true, {QStringLiteral("内容")});
+    clickArrow();
+    FileIOTesting::SetWriteFault(ENOSPC, 16);
+    QSignalSpy Stored(FDialog.data(), &TfrmNoteAdd::notesStored);
+    QSignalSpy Deleted(FDialog.data(), &TfrmNoteAdd::noteDeleted);
+    FDialog->advOKClick();
+    clickRow(0);
+    FDialog->N1->trigger();
+    FileIOTesting::SetWriteFault(0);
+    QCOMPARE(Failures().size(), 2);
+    for (const QString& Failure : Failures())
+        QVERIFY2(Failure.contains(QStringLiteral("磁盘空间不足")), qPrintable(Failure));
+    QCOMPARE(Stored.count(), 0);
+    QCOMPARE(Deleted.count(), 0);
+    QVERIFY(FDialog->isVisible());
+    QCOMPARE(Rows(FDialog->alvNotes),
+             QStringList({"A|2024-05-09 08:00|是|1", "新的|2024-05-09 09:00|是|内容"}));
+    QCOMPARE(ReadBytes(FPath), Before);
+}
+
+void TestNoteAdd::handEditedNoteSurvivesConfirm() {
+    // A hand edit put <备注> among a note's fields: the dialog says the file
+    // is not as the program writes it, and an unchanged confirm keeps it.
+    QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_DATA "/hand_edited.xml"), FPath));
+    QFile::setPermissions(FPath, QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray Before = ReadBytes(FPath);
+    open();
+    QCOMPARE(Failures().size(), 1);
+    QCOMPARE(Rows(FDialog->alvNotes), QStringList({"看病|2024-05-09 09:00|是"}));
+    FDialog->advOKClick();
+    QCOMPARE(ReadBytes(FPath), Before);
+}
+
+void TestNoteAdd::tooLongContentRefused() {
+    open();
+    FDialog->ceTitle->setText(QStringLiteral("长文"));
+    // One character more than the file reads back, as lines of 200 (the
+    // line breaks are dropped when the row is made).
+    const QString Line = QString(200, QLatin1Char('x')) + QLatin1Char('\n');
+    FDialog->cmContent->setPlainText(Line.repeated(int(NoteTextLimit() / 200) + 1));
+    SeenBox Box;
+    AnswerNextMessageBox(&Box);
+    clickArrow();
+    QTRY_VERIFY(Box.Seen);
+    QCOMPARE(Box.Caption, QStringLiteral("警告"));
+    QCOMPARE(Box.Text, TfrmNoteAdd::TooLongText());
+    QCOMPARE(FDialog->alvNotes->RowCount(), 0);
 }
 
 void TestNoteAdd::closeWritesNothingButDeletionStays() {
@@ -621,31 +719,35 @@ void TestNoteAdd::unreadableFileIsNeverOverwritten() {
         "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<便签列表><Date2024-05-09>";
     WriteBytes(FPath, Broken);
     open();
-    // Reading fails without a word; the list is empty.
+    // Opening says that the file cannot be read; the list is empty.
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
-    QVERIFY(Failures().isEmpty());
+    QCOMPARE(Failures().size(), 1);
+    QVERIFY2(Failures().first().contains(QStringLiteral("已损坏")), qPrintable(Failures().first()));
 
     QSignalSpy Stored(FDialog.data(), &TfrmNoteAdd::notesStored);
     fill(QStringLiteral("新的"), 9, true, {QStringLiteral("内容")});
     clickArrow();
     QTest::mouseClick(FDialog->advOK, Qt::LeftButton);
     // The confirmation shows why it failed and the dialog stays as it was.
-    QCOMPARE(Failures().size(), 1);
-    QVERIFY2(Failures().first().contains(QStringLiteral("line")), qPrintable(Failures().first()));
+    QCOMPARE(Failures().size(), 2);
+    QVERIFY2(Failures().last().contains(QStringLiteral("未作改动")), qPrintable(Failures().last()));
     QVERIFY(FDialog->isVisible());
     QCOMPARE(Rows(FDialog->alvNotes), QStringList({"新的|2024-05-09 09:00|是|内容"}));
     QCOMPARE(Stored.count(), 0);
     QCOMPARE(ReadBytes(FPath), Broken);
 
-    // Deleting fails silently and also leaves the file.
+    // The row was never confirmed: deleting it leaves the file alone.
     clickRow(0);
     FDialog->N1->trigger();
+    QCOMPARE(FDialog->alvNotes->RowCount(), 0);
     QCOMPARE(ReadBytes(FPath), Broken);
-    QCOMPARE(Failures().size(), 1);
+    QCOMPARE(Failures().size(), 2);
 }
 
 void TestNoteAdd::seedFailureIsShownAndListStaysEmpty() {
-    FPath = FDir->filePath(QStringLiteral("missing/Notes.xml"));
+    // A plain file stands where the data folder should be.
+    WriteBytes(FDir->filePath(QStringLiteral("blocker")), "x");
+    FPath = FDir->filePath(QStringLiteral("blocker/Notes.xml"));
     open();
     QCOMPARE(Failures().size(), 1);
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);

@@ -78,8 +78,8 @@ private slots:
     void seedWrittenWhenMissing();
     void threeDaysAndTheCheckBox();
     void dayWithoutDayNodeEmptiesTodaysList();
-    void damagedDayStopsEarlyWithoutAWord();
-    void unreadableFileShowsNothingAndStays();
+    void damagedDayStopsEarlyAndSaysWhy();
+    void unreadableFileSaysSoAndStays();
     void listShowsFileAsAtLastLoad();
     void seedFailureIsShownAndDialogOpens();
     void modalRunEndsDestroyed();
@@ -215,23 +215,26 @@ void TestNoteHis::dayWithoutDayNodeEmptiesTodaysList() {
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
 }
 
-void TestNoteHis::damagedDayStopsEarlyWithoutAWord() {
+void TestNoteHis::damagedDayStopsEarlyAndSaysWhy() {
     // 8 May holds one note and a stray title; 9 May's note then arrives short.
     QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_DATA "/shifted.xml"), FPath));
     open();
     QCOMPARE(Rows(FDialog->alvNotes),
              QStringList({"完整|2024-05-08 08:00|是|一", "后来|2024-05-09 09:00|否"}));
-    QVERIFY(Failures().isEmpty());
+    QCOMPARE(Failures().size(), 1);
+    QVERIFY2(Failures().first().contains(QStringLiteral("不完整")), qPrintable(Failures().first()));
 }
 
-void TestNoteHis::unreadableFileShowsNothingAndStays() {
+void TestNoteHis::unreadableFileSaysSoAndStays() {
     const QByteArray Broken = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<便签列表><Date2024";
     WriteBytes(FPath, Broken);
     open();
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
     clickCheckBox();
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
-    QVERIFY(Failures().isEmpty());
+    // Every load that fails says why.
+    QCOMPARE(Failures().size(), 2);
+    QVERIFY2(Failures().first().contains(QStringLiteral("已损坏")), qPrintable(Failures().first()));
     QCOMPARE(ReadBytes(FPath), Broken);
 }
 
@@ -249,15 +252,17 @@ void TestNoteHis::listShowsFileAsAtLastLoad() {
 }
 
 void TestNoteHis::seedFailureIsShownAndDialogOpens() {
-    FPath = FDir->filePath(QStringLiteral("missing/Notes.xml"));
+    // A plain file stands where the data folder should be.
+    WriteBytes(FDir->filePath(QStringLiteral("blocker")), "x");
+    FPath = FDir->filePath(QStringLiteral("blocker/Notes.xml"));
     open();
     QCOMPARE(Failures().size(), 1);
     QVERIFY(FDialog->isVisible());
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
-    // Loading is silent: the box gives an empty list without a new message.
+    // The box loads again and says that there is no file to read.
     clickCheckBox();
     QCOMPARE(FDialog->alvNotes->RowCount(), 0);
-    QCOMPARE(Failures().size(), 1);
+    QCOMPARE(Failures().size(), 2);
 }
 
 void TestNoteHis::modalRunEndsDestroyed() {

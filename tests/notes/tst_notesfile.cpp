@@ -1,7 +1,10 @@
 // The notes file without any window: the seed document, the walk, saving
 // and deleting today's notes, encodings and broken or hostile files.
+#include "../common/SmallDisk.h"
 #include "UClock.h"
 #include "UComm.h"
+#include "UFileIO.h"
+#include "UNoteStore.h"
 #include "UNotesFile.h"
 #include "UXmlDoc.h"
 
@@ -9,6 +12,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,6 +84,33 @@ QStringList note(const QString& title, const QString& time, const QString& flag,
             QStringLiteral("提醒=") + flag, QStringLiteral("内容=") + content};
 }
 
+const QDate Day(2024, 5, 9);
+
+NoteTexts texts(const QString& title, const QString& time, const QString& flag,
+                const QString& content) {
+    return {title, time, flag, content};
+}
+
+// Today's notes as the editor loads them: each row read with its texts and
+// holding them still.
+QList<NoteRow> loadedRows(const QString& path) {
+    QList<NoteRow> rows;
+    XmlDocument doc;
+    (void)ReadNotes(doc, path, true, true, [&rows](const NoteRecord& n) {
+        NoteRow row;
+        row.Loaded = n.Texts;
+        row.Now = {n.Texts.value(0), n.Texts.value(1), n.Texts.value(2), n.Texts.value(3)};
+        rows << row;
+        // As the editor does: a short group is listed, then stops the walk.
+        (void)n.Content();
+    });
+    return rows;
+}
+
+NoteRow added(const NoteTexts& now) {
+    return {{}, now};
+}
+
 } // namespace
 
 class TestNotesFile : public QObject {
@@ -109,16 +142,28 @@ private slots:
     void saveAppendsNewDayNodeAtEnd();
     void saveEmptyListMakesEmptyDayNode();
     void saveTwiceGivesSameFile();
-    void saveAfterMidnightAppendsToNewDay();
-    void saveWithoutMatchingPositionAppends();
-    void saveAfterSeedWritesBothDays();
-    void saveTitleCaseIsExact();
+    void untouchedRowsAreNotWritten();
+    void saveGoesIntoTheDayItWasOpenedFor();
+    void secondDayNodeOfTheDayKeepsItsNote();
+    void saveWithFileGoneWritesSeedAndRows();
+    void saveAddsAnotherTitleCase();
+    void changesElsewhereAreKept_data();
+    void changesElsewhereAreKept();
+    void handEditedNoteKeepsItsElements_data();
+    void handEditedNoteKeepsItsElements();
     void saveFailsOnBrokenFileAndKeepsIt_data();
     void saveFailsOnBrokenFileAndKeepsIt();
-    void saveFailsOnShortLastNote();
+    void unwritableNamespaceRefused();
+    void tooLongNoteRefused();
+    void fullDiskKeepsTheNotes_data();
+    void fullDiskKeepsTheNotes();
+    void readOnlyFileRefused();
+    void newAccountSavesAtOnce();
     void deleteNote_data();
     void deleteNote();
-    void deleteOnlyNoteAndUnreadableTitle();
+    void deleteOnlyNoteRemovesDayNode();
+    void deleteOfNoteChangedElsewhereKeepsIt();
+    void seedKeepsAFileMadeMeanwhile();
     void encodingsSurviveSaveAndReload_data();
     void encodingsSurviveSaveAndReload();
     void gbkFileLoads();
@@ -145,13 +190,20 @@ void TestNotesFile::seedDocument() {
     const QString path = dir.filePath(QStringLiteral("seed.xml"));
     XmlDocument doc;
     doc.LoadFromBytes("<old/>");
-    CreateNotesFile(doc, path);
+    QVERIFY(CreateNotesFile(doc, path).Ok);
     QCOMPARE(readBytes(path), readBytes(dataFile(QStringLiteral("seed_expected.xml"))));
     QCOMPARE(doc.DocumentElement().Name(), QStringLiteral("便签列表"));
     QCOMPARE(doc.FileName(), QString()); // the document keeps the seed, with no file name
     QCOMPARE(doc.DocumentElement().Child(0).Child(3).Text(), QStringLiteral("千禧年"));
-    QVERIFY_THROWS_EXCEPTION(
-        XmlError, CreateNotesFile(doc, dir.filePath(QStringLiteral("no/such/dir/Notes.xml"))));
+    // Missing folders are made; a plain file where a folder should be is not.
+    QVERIFY(CreateNotesFile(doc, dir.filePath(QStringLiteral("no/such/dir/Notes.xml"))).Ok);
+    QFile blocker(dir.filePath(QStringLiteral("blocker")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const StoreResult blocked =
+        CreateNotesFile(doc, dir.filePath(QStringLiteral("blocker/Notes.xml")));
+    QVERIFY(!blocked.Ok);
+    QVERIFY2(blocked.Error.contains(QStringLiteral("blocker")), qPrintable(blocked.Error));
 }
 
 void TestNotesFile::walkCases_data() {
@@ -232,42 +284,32 @@ void TestNotesFile::walkDoesNotWrite() {
 
 void TestNotesFile::saveUpdatesInPlaceAndAppends() {
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    XmlDocument doc;
-    QVERIFY(ReadNotes(doc, path, true, true, [](const NoteRecord&) {}));
-    SaveNotes(doc, path,
-              {QStringLiteral("b1"), QStringLiteral("2024-05-09 11:00"), QStringLiteral("否"),
-               QStringLiteral("改过"), QStringLiteral("N"), QStringLiteral("2024-05-09 12:00"),
-               QStringLiteral("是"), QStringLiteral("新的")});
+    QList<NoteRow> rows = loadedRows(path);
+    QCOMPARE(rows.size(), 1);
+    rows[0].Now = texts("b1", "2024-05-09 11:00", "否", "改过");
+    rows << added(texts("N", "2024-05-09 12:00", "是", "新的"));
+    const StoreResult saved = SaveNotes(path, Day, rows);
+    QVERIFY2(saved.Ok, qPrintable(saved.Error));
+    QVERIFY(saved.Notices.isEmpty());
     QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-09")),
-             note(QStringLiteral("b1"), QStringLiteral("2024-05-09 11:00"), QStringLiteral("否"),
-                  QStringLiteral("改过")) +
-                 note(QStringLiteral("N"), QStringLiteral("2024-05-09 12:00"), QStringLiteral("是"),
-                      QStringLiteral("新的")));
+             note("b1", "2024-05-09 11:00", "否", "改过") +
+                 note("N", "2024-05-09 12:00", "是", "新的"));
     // Other day nodes are never touched.
     QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-07")).size(), 8);
-    QCOMPARE(dayNames(path),
-             (QStringList{QStringLiteral("Date2000-01-01"), QStringLiteral("Date2024-05-07"),
-                          QStringLiteral("Date2024-05-09")}));
+    QCOMPARE(dayNames(path), (QStringList{"Date2000-01-01", "Date2024-05-07", "Date2024-05-09"}));
 }
 
 void TestNotesFile::saveAppendsNewDayNodeAtEnd() {
-    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 5, 8), QTime(9, 0)); });
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(doc, path, {QStringLiteral("x"), QString(), QStringLiteral("否"), QString()});
+    QVERIFY(SaveNotes(path, QDate(2024, 5, 8), {added(texts("x", "", "否", ""))}).Ok);
     QCOMPARE(dayNames(path).last(), QStringLiteral("Date2024-05-08"));
-    QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-08")),
-             note(QStringLiteral("x"), QString(), QStringLiteral("否"), QString()));
+    QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-08")), note("x", "", "否", ""));
 }
 
 void TestNotesFile::saveEmptyListMakesEmptyDayNode() {
     const QString path = copyOf(QStringLiteral("seed_only.xml"));
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(doc, path, {});
-    QCOMPARE(dayNames(path),
-             (QStringList{QStringLiteral("Date2000-01-01"), QStringLiteral("Date2024-05-09")}));
+    QVERIFY(SaveNotes(path, Day, {}).Ok);
+    QCOMPARE(dayNames(path), (QStringList{"Date2000-01-01", "Date2024-05-09"}));
     const Walk w = walk(path, true, false);
     QCOMPARE(w.DayNodes, 1);
     QVERIFY(w.Notes.isEmpty());
@@ -275,84 +317,162 @@ void TestNotesFile::saveEmptyListMakesEmptyDayNode() {
 
 void TestNotesFile::saveTwiceGivesSameFile() {
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    const QStringList rows{QStringLiteral("b1"), QStringLiteral("2024-05-09 10:00"),
-                           QStringLiteral("是"), QStringLiteral("丙"),
-                           QStringLiteral("新"), QStringLiteral("2024-05-09 15:00"),
-                           QStringLiteral("否"), QStringLiteral("再来")};
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(doc, path, rows);
+    QList<NoteRow> rows = loadedRows(path);
+    rows[0].Now.Content = QStringLiteral("丁");
+    rows << added(texts("新", "2024-05-09 15:00", "否", "再来"));
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
     const QByteArray first = readBytes(path);
-    SaveNotes(doc, path, rows);
+    // The same dialog confirming again, and a fresh one reading what it wrote.
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
     QCOMPARE(readBytes(path), first);
-    XmlDocument fresh;
-    ReadNotes(fresh, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(fresh, path, rows);
+    QVERIFY(SaveNotes(path, Day, loadedRows(path)).Ok);
     QCOMPARE(readBytes(path), first);
 }
 
-void TestNotesFile::saveAfterMidnightAppendsToNewDay() {
+void TestNotesFile::untouchedRowsAreNotWritten() {
+    // A confirm that changed nothing leaves the file as it was, byte for
+    // byte (here a hand-indented file, which a rewrite would flatten).
+    const QString path = copyOf(QStringLiteral("indented_today.xml"));
+    const QByteArray before = readBytes(path);
+    QVERIFY(SaveNotes(path, Day, loadedRows(path)).Ok);
+    QCOMPARE(readBytes(path), before);
+}
+
+void TestNotesFile::saveGoesIntoTheDayItWasOpenedFor() {
+    // Opened before midnight, confirmed after it: the rows stay with their
+    // day, and the new day gets no copies of them.
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    XmlDocument doc;
-    QStringList rows;
-    ReadNotes(doc, path, true, true, [&rows](const NoteRecord& n) { rows << n.Texts; });
+    QList<NoteRow> rows = loadedRows(path);
     Clock::SetNowFunction([] { return QDateTime(QDate(2024, 5, 10), QTime(0, 1)); });
-    SaveNotes(doc, path, rows);
-    QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-10")),
-             note(QStringLiteral("b1"), QStringLiteral("2024-05-09 10:00"), QStringLiteral("是"),
-                  QStringLiteral("丙")));
+    rows << added(texts("晚", "2024-05-09 23:00", "否", "睡前"));
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
+    QVERIFY(!dayNames(path).contains(QStringLiteral("Date2024-05-10")));
     QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-09")),
-             note(QStringLiteral("b1"), QStringLiteral("2024-05-09 10:00"), QStringLiteral("是"),
-                  QStringLiteral("丙")));
+             note("b1", "2024-05-09 10:00", "是", "丙") +
+                 note("晚", "2024-05-09 23:00", "否", "睡前"));
 }
 
-void TestNotesFile::saveWithoutMatchingPositionAppends() {
+void TestNotesFile::secondDayNodeOfTheDayKeepsItsNote() {
+    // A hand-edited file with two day nodes for one day: each note is
+    // changed where it stands.
     const QString path = copyOf(QStringLiteral("two_today.xml"));
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    // Only the first day node of today is written: it holds one note, which
-    // the first row updates; the second row has no note at its position.
-    SaveNotes(doc, path,
-              {QStringLiteral("晨跑"), QStringLiteral("t"), QStringLiteral("否"),
-               QStringLiteral("c"), QStringLiteral("手写"), QStringLiteral("u"),
-               QStringLiteral("是"), QStringLiteral("d")});
+    QList<NoteRow> rows = loadedRows(path);
+    QCOMPARE(rows.size(), 2);
+    rows[1].Now.Content = QStringLiteral("改在第二个节点");
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
     XmlDocument check;
     check.Load(path);
-    const XmlNode first = check.DocumentElement().Child(1);
-    QCOMPARE(first.Name(), QStringLiteral("Date2024-05-09"));
-    QCOMPARE(first.ChildCount(), 8);
-    QCOMPARE(first.Child(1).Text(), QStringLiteral("t"));
-    QCOMPARE(first.Child(4).Text(), QStringLiteral("手写"));
-    QCOMPARE(first.Child(5).Text(), QStringLiteral("u"));
-    QCOMPARE(check.DocumentElement().Child(3).ChildCount(),
-             4); // the second node of today is untouched
+    QCOMPARE(check.DocumentElement().Child(1).ChildCount(), 4);
+    QCOMPARE(check.DocumentElement().Child(3).Child(3).Text(), QStringLiteral("改在第二个节点"));
 }
 
-void TestNotesFile::saveAfterSeedWritesBothDays() {
-    const QString path = dir.filePath(QStringLiteral("fresh.xml"));
-    QFile::remove(path);
-    XmlDocument doc;
-    CreateNotesFile(doc, path);
-    SaveNotes(doc, path,
-              {QStringLiteral("t"), QStringLiteral("2024-05-09 08:00"), QStringLiteral("是"),
-               QStringLiteral("c")});
-    QCOMPARE(dayNames(path),
-             (QStringList{QStringLiteral("Date2000-01-01"), QStringLiteral("Date2024-05-09")}));
-    QCOMPARE(walk(path, false, true).Notes, QStringList{QStringLiteral("t|2024-05-09 08:00|是|c")});
-}
-
-void TestNotesFile::saveTitleCaseIsExact() {
+void TestNotesFile::saveWithFileGoneWritesSeedAndRows() {
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(
-        doc, path,
-        {QStringLiteral("B1"), QStringLiteral("x"), QStringLiteral("否"), QStringLiteral("y")});
+    const QList<NoteRow> rows = loadedRows(path);
+    QFile::remove(path);
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
+    QCOMPARE(dayNames(path), (QStringList{"Date2000-01-01", "Date2024-05-09"}));
+    QCOMPARE(walk(path, false, true).Notes, QStringList{"b1|2024-05-09 10:00|是|丙"});
+    QCOMPARE(walk(path, false, false).Notes.first(), QStringLiteral("测试|2000-01-01|是|千禧年"));
+}
+
+void TestNotesFile::saveAddsAnotherTitleCase() {
+    const QString path = copyOf(QStringLiteral("two_days.xml"));
+    QList<NoteRow> rows = loadedRows(path);
+    rows << added(texts("B1", "x", "否", "y"));
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
     QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-09")),
-             note(QStringLiteral("b1"), QStringLiteral("2024-05-09 10:00"), QStringLiteral("是"),
-                  QStringLiteral("丙")) +
-                 note(QStringLiteral("B1"), QStringLiteral("x"), QStringLiteral("否"),
-                      QStringLiteral("y")));
+             note("b1", "2024-05-09 10:00", "是", "丙") + note("B1", "x", "否", "y"));
+}
+
+void TestNotesFile::changesElsewhereAreKept_data() {
+    // While a dialog is open on two_days.xml (today: b1), another writer
+    // changes the file; then the dialog confirms its own change.
+    QTest::addColumn<int>("elsewhere"); // 0 adds X, 1 changes b1, 2 deletes b1
+    QTest::addColumn<bool>("editB1");   // the dialog changes b1's time
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("notices");
+    const QString b1 = "b1|2024-05-09 10:00|是|丙";
+    const QString ours = "b1|2024-05-09 11:00|是|丙";
+    const QString theirs = "b1|2024-05-09 10:00|是|他们改的";
+    const QString x = "X|2024-05-09 20:00|否|别处加的";
+    const QString y = "Y|2024-05-09 21:00|否|这里加的";
+    QTest::newRow("added elsewhere, added here") << 0 << false << QStringList{b1, x, y} << 0;
+    QTest::newRow("added elsewhere, changed here") << 0 << true << QStringList{ours, x, y} << 0;
+    QTest::newRow("changed elsewhere, untouched here") << 1 << false << QStringList{theirs, y} << 0;
+    QTest::newRow("changed on both sides") << 1 << true << QStringList{theirs, ours, y} << 1;
+    QTest::newRow("deleted elsewhere, untouched here") << 2 << false << QStringList{y} << 0;
+    QTest::newRow("deleted elsewhere, changed here") << 2 << true << QStringList{ours, y} << 1;
+}
+
+void TestNotesFile::changesElsewhereAreKept() {
+    QFETCH(int, elsewhere);
+    QFETCH(bool, editB1);
+    QFETCH(QStringList, expected);
+    QFETCH(int, notices);
+    const QString path = copyOf(QStringLiteral("two_days.xml"));
+    QList<NoteRow> rows = loadedRows(path);
+    const NoteTexts b1 = rows[0].Now;
+    NoteEdit other;
+    if (elsewhere == 0)
+        other = {NoteEdit::Kind::Add, {}, texts("X", "2024-05-09 20:00", "否", "别处加的")};
+    else if (elsewhere == 1)
+        other = {NoteEdit::Kind::Change, rows[0].Loaded,
+                 texts("b1", "2024-05-09 10:00", "是", "他们改的")};
+    else
+        other = {NoteEdit::Kind::Remove, rows[0].Loaded, {}};
+    QVERIFY(EditDay(path, Day, {other}).Ok);
+    if (editB1)
+        rows[0].Now.Time = QStringLiteral("2024-05-09 11:00");
+    rows << added(texts("Y", "2024-05-09 21:00", "否", "这里加的"));
+    const StoreResult saved = SaveNotes(path, Day, rows);
+    QVERIFY2(saved.Ok, qPrintable(saved.Error));
+    QCOMPARE(walk(path, true, true).Notes, expected);
+    QCOMPARE(saved.Notices.size(), notices);
+    if (notices)
+        QVERIFY2(saved.Notices.first().contains(QStringLiteral("“b1”已在别处被")),
+                 qPrintable(saved.Notices.first()));
+    QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-07")).size(), 8);
+}
+
+void TestNotesFile::handEditedNoteKeepsItsElements_data() {
+    // hand_edited.xml: a <备注> stands between a note's 提醒 and 内容. The
+    // walk gives that note without its content and stops there.
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QStringList>("after"); // the day node's children, "" for unchanged
+    QTest::newRow("confirmed unchanged") << "2024-05-09 09:00"
+                                         << "" << QStringList();
+    QTest::newRow("time changed")
+        << "2024-05-09 10:00"
+        << ""
+        << QStringList{
+               "标题=看病", "日期=2024-05-09 10:00", "提醒=是", "备注=带上病历", "内容=第三医院",
+               "标题=买菜", "日期=2024-05-09 17:00", "提醒=否", "内容=西红柿"};
+    QTest::newRow("content typed")
+        << "2024-05-09 09:00"
+        << "门诊楼"
+        << QStringList{
+               "标题=看病", "日期=2024-05-09 09:00", "提醒=是", "备注=带上病历", "内容=门诊楼",
+               "标题=买菜", "日期=2024-05-09 17:00", "提醒=否", "内容=西红柿"};
+}
+
+void TestNotesFile::handEditedNoteKeepsItsElements() {
+    QFETCH(QString, time);
+    QFETCH(QString, content);
+    QFETCH(QStringList, after);
+    const QString path = copyOf(QStringLiteral("hand_edited.xml"));
+    const QByteArray before = readBytes(path);
+    QList<NoteRow> rows = loadedRows(path);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].Loaded, (QStringList{"看病", "2024-05-09 09:00", "是"}));
+    rows[0].Now.Time = time;
+    rows[0].Now.Content = content;
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
+    if (after.isEmpty())
+        QCOMPARE(readBytes(path), before);
+    else
+        QCOMPARE(dayTexts(path, QStringLiteral("Date2024-05-09")), after);
 }
 
 void TestNotesFile::saveFailsOnBrokenFileAndKeepsIt_data() {
@@ -365,57 +485,145 @@ void TestNotesFile::saveFailsOnBrokenFileAndKeepsIt() {
     QFETCH(QString, fixture);
     const QString path = copyOf(fixture);
     const QByteArray before = readBytes(path);
-    XmlDocument doc;
-    QVERIFY(!ReadNotes(doc, path, true, true, [](const NoteRecord&) {}));
-    QVERIFY(doc.IsEmpty());
-    QVERIFY_THROWS_EXCEPTION(
-        XmlError,
-        SaveNotes(doc, path, {QStringLiteral("a"), QString(), QStringLiteral("否"), QString()}));
+    const StoreResult saved = SaveNotes(path, Day, {added(texts("a", "", "否", ""))});
+    QVERIFY(!saved.Ok);
+    QVERIFY2(saved.Error.contains(QStringLiteral("已损坏")) &&
+                 saved.Error.contains(QStringLiteral("未作改动")),
+             qPrintable(saved.Error));
     QCOMPARE(readBytes(path), before);
-    QVERIFY(!DeleteNote(doc, path, QStringLiteral("断了")));
+    QVERIFY(!DeleteNote(path, Day, {"断了", "", "否", ""}).Ok);
     QCOMPARE(readBytes(path), before);
 }
 
-void TestNotesFile::saveFailsOnShortLastNote() {
-    const QString path = copyOf(QStringLiteral("short_last.xml"));
+void TestNotesFile::unwritableNamespaceRefused() {
+    // A hand edit put a namespace whose prefix GB2312 cannot hold on the
+    // root: written out, the file would no longer load, so nothing is written.
+    const QString path = copyOf(QStringLiteral("foreign_namespace.xml"));
     const QByteArray before = readBytes(path);
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    QVERIFY_THROWS_EXCEPTION(
-        XmlError, SaveNotes(doc, path,
-                            {QStringLiteral("完整"), QString(), QStringLiteral("否"), QString(),
-                             QStringLiteral("短"), QString(), QStringLiteral("否"), QString()}));
+    QList<NoteRow> rows = loadedRows(path);
+    QCOMPARE(rows.size(), 1);
+    rows << added(texts("新", "", "否", ""));
+    const StoreResult saved = SaveNotes(path, Day, rows);
+    QVERIFY(!saved.Ok);
+    QVERIFY2(saved.Error.contains(QStringLiteral("命名空间前缀“ß”")), qPrintable(saved.Error));
     QCOMPARE(readBytes(path), before);
+}
+
+void TestNotesFile::tooLongNoteRefused() {
+    const QString path = copyOf(QStringLiteral("two_days.xml"));
+    const QByteArray before = readBytes(path);
+    const QString huge(int(NoteTextLimit()) + 1, QChar(u'长'));
+    const StoreResult saved = SaveNotes(path, Day, {added(texts("长文", "", "否", huge))});
+    QVERIFY(!saved.Ok);
+    QVERIFY2(saved.Error.contains(QStringLiteral("太长")), qPrintable(saved.Error));
+    QCOMPARE(readBytes(path), before);
+    // The longest content the editor takes is saved and read back whole.
+    const QString longest(int(NoteTextLimit()), QChar(u'长'));
+    QVERIFY(SaveNotes(path, Day, {added(texts("长文", "", "否", longest))}).Ok);
+    QStringList contents;
+    QVERIFY(ReadNotes(*std::make_unique<XmlDocument>(), path, true, true,
+                      [&contents](const NoteRecord& n) { contents << n.Content(); }));
+    QCOMPARE(contents.last().size(), longest.size());
+}
+
+void TestNotesFile::fullDiskKeepsTheNotes_data() {
+    QTest::addColumn<bool>("realDisk");
+    QTest::addColumn<bool>("deleting");
+    QTest::newRow("full tmpfs, confirm") << true << false;
+    QTest::newRow("full tmpfs, delete") << true << true;
+    QTest::newRow("injected, confirm") << false << false;
+    QTest::newRow("injected, delete") << false << true;
+}
+
+void TestNotesFile::fullDiskKeepsTheNotes() {
+    QFETCH(bool, realDisk);
+    QFETCH(bool, deleting);
+    SmallDisk disk;
+    QString path = copyOf(QStringLiteral("two_days.xml"));
+    if (realDisk) {
+        if (!disk.Mounted())
+            QSKIP("a real small disk needs the superuser (as in CI); the injected rows cover it");
+        const QString onDisk = disk.Path() + QStringLiteral("/Notes.xml");
+        QVERIFY(QFile::copy(path, onDisk));
+        path = onDisk;
+    }
+    const QByteArray before = readBytes(path);
+    QList<NoteRow> rows = loadedRows(path);
+    if (realDisk)
+        disk.Fill();
+    else
+        FileIOTesting::SetWriteFault(ENOSPC, 64);
+    StoreResult result;
+    if (deleting) {
+        result = DeleteNote(path, Day, rows[0].Loaded);
+    } else {
+        rows << added(texts("满", "2024-05-09 12:00", "是", "磁盘满了"));
+        result = SaveNotes(path, Day, rows);
+    }
+    FileIOTesting::SetWriteFault(0);
+    QVERIFY(!result.Ok);
+    QVERIFY2(result.Error.contains(QStringLiteral("磁盘空间不足")), qPrintable(result.Error));
+    QCOMPARE(readBytes(path), before);
+}
+
+void TestNotesFile::readOnlyFileRefused() {
+    const QString path = copyOf(QStringLiteral("two_days.xml"));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+    const QByteArray before = readBytes(path);
+    const StoreResult saved = SaveNotes(path, Day, {added(texts("不能写", "", "否", ""))});
+    QVERIFY(!saved.Ok);
+    QVERIFY2(saved.Error.contains(QStringLiteral("没有写入权限")), qPrintable(saved.Error));
+    QCOMPARE(readBytes(path), before);
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+}
+
+void TestNotesFile::newAccountSavesAtOnce() {
+    QTemporaryDir home;
+    const QString path = home.filePath(QStringLiteral(".local/share/VORNCalendar/Notes.xml"));
+    QVERIFY(SaveNotes(path, Day, {added(texts("第一条", "2024-05-09 08:00", "是", ""))}).Ok);
+    QCOMPARE(walk(path, true, true).Notes, QStringList{"第一条|2024-05-09 08:00|是|"});
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0600));
+    QVERIFY(::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, mode_t(0700));
 }
 
 void TestNotesFile::deleteNote_data() {
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("todayAfter"); // titles left, in order; "-" for no day node
-    // abc.xml: today holds A, B, C, B, abc (made below).
-    QTest::newRow("first") << QStringLiteral("A") << QStringList{"B", "C", "B", "abc"};
-    QTest::newRow("middle, earlier of two")
-        << QStringLiteral("B") << QStringList{"A", "C", "B", "abc"};
-    QTest::newRow("last") << QStringLiteral("abc") << QStringList{"A", "B", "C", "B"};
-    QTest::newRow("case is exact")
-        << QStringLiteral("ABC") << QStringList{"A", "B", "C", "B", "abc"};
-    QTest::newRow("not there") << QStringLiteral("Z") << QStringList{"A", "B", "C", "B", "abc"};
+    QTest::addColumn<QStringList>("loaded");
+    QTest::addColumn<QStringList>("todayAfter"); // titles left, in order
+    // Today holds A, B, C, B, abc (made below).
+    auto row = [](const char* t) {
+        return QStringList{QLatin1String(t), QStringLiteral("time ") + QLatin1String(t),
+                           QStringLiteral("否"), QStringLiteral("content ") + QLatin1String(t)};
+    };
+    QTest::newRow("first") << row("A") << QStringList{"B", "C", "B", "abc"};
+    QTest::newRow("middle, earlier of two") << row("B") << QStringList{"A", "C", "B", "abc"};
+    QTest::newRow("last") << row("abc") << QStringList{"A", "B", "C", "B"};
+    QTest::newRow("case is exact") << row("ABC") << QStringList{"A", "B", "C", "B", "abc"};
+    QTest::newRow("not there") << row("Z") << QStringList{"A", "B", "C", "B", "abc"};
 }
 
 void TestNotesFile::deleteNote() {
-    QFETCH(QString, title);
+    QFETCH(QStringList, loaded);
     QFETCH(QStringList, todayAfter);
     const QString path = dir.filePath(QStringLiteral("abc.xml"));
     QFile::remove(path);
-    XmlDocument doc;
-    CreateNotesFile(doc, path);
-    QStringList rows;
+    QList<NoteRow> rows;
     for (const char* t : {"A", "B", "C", "B", "abc"})
-        rows << QLatin1String(t) << QStringLiteral("time ") + QLatin1String(t)
-             << QStringLiteral("否") << QStringLiteral("content ") + QLatin1String(t);
-    SaveNotes(doc, path, rows);
-    QVERIFY(DeleteNote(doc, path, title));
+        rows << added(texts(QLatin1String(t), QStringLiteral("time ") + QLatin1String(t),
+                            QStringLiteral("否"), QStringLiteral("content ") + QLatin1String(t)));
+    // Two notes B alike: the second is a copy the save path would skip, so
+    // it is made different first and set alike afterwards by a change.
+    rows[3].Now.Flag = QStringLiteral("是");
+    QVERIFY(SaveNotes(path, Day, rows).Ok);
+    QVERIFY(EditDay(path, Day,
+                    {{NoteEdit::Kind::Change,
+                      {"B", "time B", "是", "content B"},
+                      texts("B", "time B", "否", "content B")}})
+                .Ok);
+    QVERIFY(DeleteNote(path, Day, loaded).Ok);
     QStringList titles;
-    QStringList expected;
     for (const QString& n : walk(path, true, true).Notes) {
         const QStringList f = n.split(QLatin1Char('|'));
         QCOMPARE(f.size(), 4); // every note keeps its own four texts
@@ -426,22 +634,51 @@ void TestNotesFile::deleteNote() {
     QCOMPARE(titles, todayAfter);
 }
 
-void TestNotesFile::deleteOnlyNoteAndUnreadableTitle() {
-    // Deleting the only note removes today's day node; with no day node the
-    // file is written again with the same notes.
+void TestNotesFile::deleteOnlyNoteRemovesDayNode() {
     const QString path = copyOf(QStringLiteral("two_days.xml"));
-    XmlDocument doc;
-    QVERIFY(DeleteNote(doc, path, QStringLiteral("b1")));
-    QCOMPARE(dayNames(path),
-             (QStringList{QStringLiteral("Date2000-01-01"), QStringLiteral("Date2024-05-07")}));
-    const QStringList all = walk(path, false, true).Notes;
-    QVERIFY(DeleteNote(doc, path, QStringLiteral("b1")));
-    QCOMPARE(walk(path, false, true).Notes, all);
-    // A title element that is not one piece of text stops the deletion.
+    const QList<NoteRow> rows = loadedRows(path);
+    QVERIFY(DeleteNote(path, Day, rows[0].Loaded).Ok);
+    QCOMPARE(dayNames(path), (QStringList{"Date2000-01-01", "Date2024-05-07"}));
+    const QByteArray after = readBytes(path);
+    // Deleting it again finds nothing and changes nothing.
+    const StoreResult again = DeleteNote(path, Day, rows[0].Loaded);
+    QVERIFY(again.Ok);
+    QVERIFY(again.Notices.isEmpty());
+    QCOMPARE(readBytes(path), after);
+    // A title element that is not one piece of text matches no row.
     const QString mixed = copyOf(QStringLiteral("mixed_title.xml"));
     const QByteArray before = readBytes(mixed);
-    QVERIFY(!DeleteNote(doc, mixed, QStringLiteral("a")));
+    QVERIFY(DeleteNote(mixed, Day, {"a", "", "否", ""}).Ok);
     QCOMPARE(readBytes(mixed), before);
+}
+
+void TestNotesFile::deleteOfNoteChangedElsewhereKeepsIt() {
+    const QString path = copyOf(QStringLiteral("two_days.xml"));
+    const QList<NoteRow> rows = loadedRows(path);
+    QVERIFY(EditDay(path, Day,
+                    {{NoteEdit::Kind::Change, rows[0].Loaded,
+                      texts("b1", "2024-05-09 10:00", "是", "他们改的")}})
+                .Ok);
+    const StoreResult deleted = DeleteNote(path, Day, rows[0].Loaded);
+    QVERIFY(deleted.Ok);
+    QCOMPARE(deleted.Notices.size(), 1);
+    QVERIFY2(deleted.Notices.first().contains(QStringLiteral("没有删除")),
+             qPrintable(deleted.Notices.first()));
+    QCOMPARE(walk(path, true, true).Notes, QStringList{"b1|2024-05-09 10:00|是|他们改的"});
+}
+
+void TestNotesFile::seedKeepsAFileMadeMeanwhile() {
+    // Two windows both found no file; the second to write the seed must not
+    // replace what the first wrote.
+    const QString path = dir.filePath(QStringLiteral("Notes.xml"));
+    QFile::remove(path);
+    XmlDocument first;
+    QVERIFY(CreateNotesFile(first, path).Ok);
+    QVERIFY(SaveNotes(path, Day, {added(texts("先写的", "", "否", ""))}).Ok);
+    XmlDocument second;
+    QVERIFY(CreateNotesFile(second, path).Ok);
+    QCOMPARE(walk(path, true, true).Notes, QStringList{"先写的||否|"});
+    QCOMPARE(second.DocumentElement().ChildCount(), 2);
 }
 
 void TestNotesFile::encodingsSurviveSaveAndReload_data() {
@@ -454,10 +691,7 @@ void TestNotesFile::encodingsSurviveSaveAndReload_data() {
 void TestNotesFile::encodingsSurviveSaveAndReload() {
     QFETCH(QString, text);
     const QString path = copyOf(QStringLiteral("seed_only.xml"));
-    XmlDocument doc;
-    ReadNotes(doc, path, true, true, [](const NoteRecord&) {});
-    SaveNotes(doc, path,
-              {text, QStringLiteral("2024-05-09 08:00"), QStringLiteral("是"), text + text});
+    QVERIFY(SaveNotes(path, Day, {added(texts(text, "2024-05-09 08:00", "是", text + text))}).Ok);
     QVERIFY(readBytes(path).contains("&#"));
     QCOMPARE(walk(path, true, true).Notes,
              QStringList{text + QStringLiteral("|2024-05-09 08:00|是|") + text + text});

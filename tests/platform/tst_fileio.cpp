@@ -1,10 +1,10 @@
 // Writing the files that must never be lost: a full disk, a read-only file, a
 // link, modes, folders made with their parents, and the writers' lock.
+#include "../common/SmallDisk.h"
 #include "UFileIO.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,40 +38,6 @@ mode_t modeOf(const QString& Path) {
 QStringList entries(const QString& Dir) {
     return QDir(Dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
-
-// A small real file system that can be filled up: a 64 KiB tmpfs mounted on
-// a temporary folder (only the superuser may mount).
-class SmallDisk {
-public:
-    SmallDisk() {
-        if (::geteuid() != 0 || !FDir.isValid())
-            return;
-        FMounted = ::mount("tmpfs", QFile::encodeName(FDir.path()).constData(), "tmpfs", 0,
-                           "size=64k,mode=0700") == 0;
-    }
-    ~SmallDisk() {
-        if (FMounted)
-            ::umount2(QFile::encodeName(FDir.path()).constData(), MNT_DETACH);
-    }
-    bool Mounted() const { return FMounted; }
-    QString Path() const { return FDir.path(); }
-    // Fills what is left with one file, so the next byte written fails.
-    void Fill() {
-        QFile filler(FDir.filePath(QStringLiteral("filler")));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return;
-        const QByteArray block(1024, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-        const QByteArray byte(1, 'f');
-        while (filler.write(byte) == 1) {
-        }
-    }
-
-private:
-    QTemporaryDir FDir;
-    bool FMounted = false;
-};
 
 } // namespace
 
@@ -229,8 +195,7 @@ void TestFileIO::lockHeldByAnotherWriter() {
         ::_exit(0);
     }
     // Wait until the child holds it.
-    for (int i = 0; i < 200 && !QFile::exists(FileIO::TFileLock::LockPathFor(path)); ++i)
-        ::usleep(5000);
+    ::usleep(150 * 1000);
     try {
         FileIO::TFileLock lock(path, 50);
         QFAIL("the lock is held by the other process");
@@ -251,8 +216,7 @@ void TestFileIO::lockOfADeadProcessTakenOver() {
     QVERIFY(child >= 0);
     if (child == 0) {
         // Dies holding the lock, as a crash would.
-        QLockFile lock(FileIO::TFileLock::LockPathFor(path));
-        lock.lock();
+        FileIO::TFileLock lock(path);
         ::_exit(0);
     }
     int status = 0;

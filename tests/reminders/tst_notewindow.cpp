@@ -158,20 +158,35 @@ void TestNoteWindow::noteText() {
 }
 
 void TestNoteWindow::damagedGroupKeepsEntriesBefore() {
-    // The second note of today lacks its flag and content: the walk stops
-    // there, and the first entry stays.
+    // The second note of today lacks its flag and content: the walk ends
+    // without handing it over, and the first entry stands alone.
     QVERIFY(Write(FPath, NotesXml({{"a", "2026-12-10 10:00", "是", "x"}},
                                   "<Date2026-12-10><标题>b</标题><日期>2026-12-10 11:00</日期>"
                                   "</Date2026-12-10>")));
     TfrmNoteList* w = Make();
-    QCOMPARE(w->NoteText(), "1.a | 2026-12-10 10:00 | 是" + CR + "x");
+    const QString first = "1.a | 2026-12-10 10:00 | 是" + CR + "x";
+    QCOMPARE(w->NoteText(), first);
+    // A group that arrives short: the entries before it stay, and the note
+    // says that the file has a fault.
+    QVERIFY(Write(FPath, NotesXml({{"a", "2026-12-10 10:00", "是", "x"}},
+                                  "<Date2026-12-10><标题>b</标题><日期>2026-12-10 11:00</日期>"
+                                  "</Date2026-12-10><Date2026-12-10><标题>c</标题><日期>u</日期>"
+                                  "</Date2026-12-10>")));
+    QVERIFY(!w->RefreshNotes(FPath));
+    QVERIFY2(w->NoteText().startsWith(first + CR + TfrmNoteList::Separator + CR +
+                                      QStringLiteral("（便签文件有误：")),
+             qPrintable(w->NoteText()));
+    QVERIFY2(w->NoteText().contains(QStringLiteral("不完整")), qPrintable(w->NoteText()));
 
-    // A file that is no longer well-formed: the text stays as it was.
+    // A file that is no longer well-formed, or gone: the note says so rather
+    // than show an older text as today's.
     QVERIFY(Write(FPath, "<便签列表><Date2026-12-10>"));
     QVERIFY(!w->RefreshNotes(FPath));
-    QCOMPARE(w->NoteText(), "1.a | 2026-12-10 10:00 | 是" + CR + "x");
+    QVERIFY2(w->NoteText().startsWith(QStringLiteral("（便签文件有误：")) &&
+                 w->NoteText().contains(QStringLiteral("已损坏")),
+             qPrintable(w->NoteText()));
     QVERIFY(!w->RefreshNotes(FDir->filePath("missing.xml")));
-    QCOMPARE(w->NoteText(), "1.a | 2026-12-10 10:00 | 是" + CR + "x");
+    QVERIFY2(w->NoteText().contains(QStringLiteral("不存在")), qPrintable(w->NoteText()));
     QVERIFY(Errors.isEmpty());
 }
 
@@ -209,7 +224,9 @@ void TestNoteWindow::firstStartWritesSeed() {
 void TestNoteWindow::seedFailureStillMakesWindow() {
     Position = 3;
     blend = 5;
-    FPath = FDir->filePath("no such folder/Notes.xml");
+    // A plain file stands where the data folder should be.
+    QVERIFY(Write(FDir->filePath("blocker"), "x"));
+    FPath = FDir->filePath("blocker/Notes.xml");
     TfrmNoteList* w = Make();
     QCOMPARE(Errors.size(), 1);
     QVERIFY(!QFile::exists(FPath));
