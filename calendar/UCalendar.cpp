@@ -662,7 +662,7 @@ std::string GetHolidayName(chr::local_seconds DateTime) {
     return {};
 }
 
-std::string GetKeptFestivalName(int32_t Month, int32_t Day) noexcept {
+std::string GetKeptFestivalName(int32_t Month, int32_t Day) {
     for (const KeptFestival& festival : KeptFestivals) {
         if (festival.Month == Month && festival.Day == Day) {
             return festival.CellName;

@@ -173,7 +173,7 @@ std::string GetSolarTermName(std::chrono::local_seconds DateTime);
 std::string GetHolidayName(std::chrono::local_seconds DateTime);
 // The cell name of the widely kept festival on a Gregorian month and day
 // (KeptFestivals), or empty: 10-01 gives 国庆节, 01-01 元旦, 03-05 nothing.
-std::string GetKeptFestivalName(int32_t Month, int32_t Day) noexcept;
+std::string GetKeptFestivalName(int32_t Month, int32_t Day);
 // The lunar festival of a lunar day, or empty: one of LunarFestivals on its
 // day of an ordinary month, or 除夕 on the last day of the lunar year.
 std::string GetLunarFestivalName(const LunarDay& Day);

@@ -66,6 +66,7 @@ private slots:
     void tsvFields();
     void holidaysFile_data();
     void holidaysFile();
+    void holidaysFileUnreadable();
     void dataDirFromEnvironment_data();
     void dataDirFromEnvironment();
     void help();
@@ -279,6 +280,19 @@ void TestVorncal::holidaysFile() {
                           "/Holidays.txt:6: the date 2027-02-31 does not exist; "
                           "the line is skipped\n");
     }
+}
+
+// A Holidays.txt that cannot be read is told once; the compiled-in holidays apply.
+void TestVorncal::holidaysFileUnreadable() {
+    QTemporaryDir home;
+    QVERIFY(QDir().mkpath(home.path() + "/VORNCalendar/Holidays.txt")); // a folder, not a file
+    const Run run = Vorncal({"2026", "10"}, {"XDG_DATA_HOME=" + home.path()});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, Vorncal({"2026", "10"}).out);
+    QVERIFY(run.out.contains("休"));
+    QCOMPARE(QString::fromUtf8(run.err),
+             "vorncal: " + home.path() +
+                 "/VORNCalendar/Holidays.txt: cannot be read; the compiled-in holidays apply\n");
 }
 
 void TestVorncal::dataDirFromEnvironment_data() {
