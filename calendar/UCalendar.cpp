@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <string_view>
 
 namespace chr = std::chrono;
 
@@ -289,6 +290,33 @@ const std::array<Festival, 50> Festivals = {{
     {12, 21, "国际篮球日"},
 }};
 
+const std::array<KeptFestival, 11> KeptFestivals = {{
+    {1, 1, "元旦节", "元旦"},
+    {2, 14, "西方情人节", "情人节"},
+    {3, 8, "国际劳动妇女节", "妇女节"},
+    {3, 12, "中国植树节", "植树节"},
+    {4, 1, "国际愚人节", "愚人节"},
+    {5, 1, "国际劳动节", "劳动节"},
+    {5, 4, "中国青年节", "青年节"},
+    {6, 1, "国际儿童节", "儿童节"},
+    {8, 1, "建军节", "建军节"},
+    {9, 10, "中国教师节", "教师节"},
+    {10, 1, "国庆节", "国庆节"},
+}};
+
+const std::array<LunarFestival, 10> LunarFestivals = {{
+    {1, 1, "春节"},
+    {1, 15, "元宵节"},
+    {2, 2, "龙抬头"},
+    {5, 5, "端午节"},
+    {7, 7, "七夕节"},
+    {7, 15, "中元节"},
+    {8, 15, "中秋节"},
+    {9, 9, "重阳节"},
+    {12, 8, "腊八节"},
+    {12, 23, "小年"},
+}};
+
 namespace {
 
 std::string DateText(int32_t Year, int32_t Month, int32_t Day) {
@@ -341,6 +369,25 @@ int32_t TableEndOffset() {
 
 chr::year_month_day DateOf(chr::local_seconds DateTime) {
     return chr::year_month_day{chr::floor<chr::days>(DateTime)};
+}
+
+// Floored modulo: the result lies in [0, M) for every N.
+int32_t FloorMod(int64_t N, int32_t M) {
+    return static_cast<int32_t>(((N % M) + M) % M);
+}
+
+// The day of the month's first solar term, a 节 (小寒, 立春, .., 大雪): [3, 9].
+int32_t JieDay(int32_t Year, int32_t Month) {
+    const uint8_t days =
+        SolarTermTable[static_cast<size_t>((Year - FirstLunarYear) * 12 + (Month - 1))];
+    return 15 - (days >> 4);
+}
+
+void CheckTermYear(int32_t Year, int32_t Month, int32_t Day) {
+    if (Year < FirstLunarYear || Year > LastLunarYear) {
+        throw CalendarError("solar terms of " + DateText(Year, Month, Day) +
+                            " are outside the table (1901 to 2050)");
+    }
 }
 
 } // namespace
@@ -420,7 +467,7 @@ int32_t GetLunarYearDays(int32_t LunarYear) {
 
 // --- Conversion ---
 
-LunarDate OffsetToLunar(int32_t Offset) {
+LunarDay OffsetToLunarDay(int32_t Offset) {
     if (Offset < 0 || Offset >= TableEndOffset()) {
         throw CalendarError("day " + std::to_string(Offset) +
                             " after 1901-01-01 is outside the lunar tables (1901-01-01 to "
@@ -430,9 +477,9 @@ LunarDate OffsetToLunar(int32_t Offset) {
         // 1901-01-01 is the 11th day of the eleventh month of lunar 1900;
         // 1901-01-20 starts the twelfth, which has 30 days.
         if (Offset < 19) {
-            return {1900, 11, Offset + 11};
+            return {{1900, 11, Offset + 11}, false};
         }
-        return {1900, 12, Offset - 18};
+        return {{1900, 12, Offset - 18}, false};
     }
     Offset -= DaysBeforeLunar1901;
     int32_t year = FirstLunarYear;
@@ -442,6 +489,7 @@ LunarDate OffsetToLunar(int32_t Offset) {
     }
     const int32_t leap = GetLeapMonth(year);
     int32_t month = 1;
+    bool inLeapMonth = false;
     for (;; ++month) {
         const uint32_t lengths = GetLunarMonthDays(year, month);
         const auto regular = static_cast<int32_t>(lengths & 0xFFFF);
@@ -452,16 +500,40 @@ LunarDate OffsetToLunar(int32_t Offset) {
         Offset -= regular;
         if (leap == month) {
             if (leapDays > Offset) {
-                break; // in the leap month, which carries the regular month's number
+                inLeapMonth = true; // the leap month carries the regular month's number
+                break;
             }
             Offset -= leapDays;
         }
     }
-    return {year, month, Offset + 1};
+    return {{year, month, Offset + 1}, inLeapMonth};
+}
+
+LunarDate OffsetToLunar(int32_t Offset) {
+    return OffsetToLunarDay(Offset).Date;
+}
+
+LunarDay GregorianToLunarDay(int32_t Year, int32_t Month, int32_t Day) {
+    return OffsetToLunarDay(GetDaysBetween(Year, Month, Day, 1901, 1, 1));
 }
 
 LunarDate GregorianToLunar(int32_t Year, int32_t Month, int32_t Day) {
-    return OffsetToLunar(GetDaysBetween(Year, Month, Day, 1901, 1, 1));
+    return GregorianToLunarDay(Year, Month, Day).Date;
+}
+
+bool IsLastDayOfLunarYear(const LunarDay& Day) {
+    const LunarDate& date = Day.Date;
+    if (date.Month != 12) {
+        return false;
+    }
+    if (date.Year < FirstLunarYear) {
+        return date.Day == 30; // lunar 1900's twelfth month has 30 days
+    }
+    const uint32_t lengths = GetLunarMonthDays(date.Year, 12);
+    if (GetLeapMonth(date.Year) == 12) {
+        return Day.LeapMonth && date.Day == static_cast<int32_t>(lengths >> 16);
+    }
+    return !Day.LeapMonth && date.Day == static_cast<int32_t>(lengths & 0xFFFF);
 }
 
 // --- Names ---
@@ -488,6 +560,18 @@ std::string GetLunarMonthName(int32_t Month, bool UseZheng) {
     return Month == 11 ? "十一月" : "十二月";
 }
 
+std::string GetLunarMonthName(int32_t Month, bool UseZheng, bool Leap) {
+    std::string name = GetLunarMonthName(Month, UseZheng);
+    if (!Leap) {
+        return name;
+    }
+    constexpr std::string_view pad = "　"; // the ideographic space of months 1 to 10
+    if (name.starts_with(pad)) {
+        name.erase(0, pad.size());
+    }
+    return "闰" + name;
+}
+
 std::string GetLunarDayName(int32_t Day) {
     if (Day < 1 || Day > 30) {
         throw CalendarError("lunar day " + std::to_string(Day) + " is outside 1 to 30");
@@ -502,14 +586,53 @@ std::string GetLunarDayName(int32_t Day) {
            DayDigits[static_cast<size_t>((Day - 1) % 10)];
 }
 
+// --- GanZhi ---
+
+std::string GetGanZhiName(int32_t Index) {
+    if (Index < 0 || Index > 59) {
+        throw CalendarError("GanZhi index " + std::to_string(Index) + " is outside 0 to 59");
+    }
+    return std::string(HeavenlyStems[static_cast<size_t>(Index % 10)]) +
+           EarthlyBranches[static_cast<size_t>(Index % 12)];
+}
+
+std::string GetZodiacName(int32_t Index) {
+    GetGanZhiName(Index); // rejects an index outside the cycle
+    return ZodiacAnimals[static_cast<size_t>(Index % 12)];
+}
+
+int32_t GetYearGanZhi(int32_t Year) noexcept {
+    return FloorMod(static_cast<int64_t>(Year) - 4, 60); // year 4 is 甲子
+}
+
+int32_t GetYearGanZhiOfDate(int32_t Year, int32_t Month, int32_t Day) {
+    ToDays(Year, Month, Day); // rejects an impossible date
+    CheckTermYear(Year, Month, Day);
+    // 立春 is the 节 of February; before it the previous year's pair holds.
+    const bool beforeSpring = Month == 1 || (Month == 2 && Day < JieDay(Year, 2));
+    return GetYearGanZhi(beforeSpring ? Year - 1 : Year);
+}
+
+int32_t GetMonthGanZhi(int32_t Year, int32_t Month, int32_t Day) {
+    ToDays(Year, Month, Day);
+    CheckTermYear(Year, Month, Day);
+    // Every Gregorian month holds one 节, its first term; the GanZhi month that
+    // it begins is counted as Year * 12 + Month, continuous across years.
+    // The month from 立春 of year 4 (甲子) is 丙寅, pair 2: 4 * 12 + 2 + 12 = 62.
+    const int64_t count = static_cast<int64_t>(Year) * 12 + Month - (Day < JieDay(Year, Month));
+    return FloorMod(count + 12, 60);
+}
+
+int32_t GetDayGanZhi(int32_t Year, int32_t Month, int32_t Day) {
+    static const chr::sys_days jiaZiDay{chr::year{1949} / 10 / 1};
+    return FloorMod((ToDays(Year, Month, Day) - jiaZiDay).count(), 60);
+}
+
 // --- Solar terms and festivals ---
 
 int32_t GetSolarTerm(int32_t Year, int32_t Month, int32_t Day) {
     ToDays(Year, Month, Day); // rejects an impossible date
-    if (Year < FirstLunarYear || Year > LastLunarYear) {
-        throw CalendarError("solar terms of " + DateText(Year, Month, Day) +
-                            " are outside the table (1901 to 2050)");
-    }
+    CheckTermYear(Year, Month, Day);
     const uint8_t days =
         SolarTermTable[static_cast<size_t>((Year - FirstLunarYear) * 12 + (Month - 1))];
     const int32_t candidate = Day < 15 ? 15 - (days >> 4) : 15 + (days & 0x0F);
@@ -537,4 +660,32 @@ std::string GetHolidayName(chr::local_seconds DateTime) {
         }
     }
     return {};
+}
+
+std::string GetKeptFestivalName(int32_t Month, int32_t Day) {
+    for (const KeptFestival& festival : KeptFestivals) {
+        if (festival.Month == Month && festival.Day == Day) {
+            return festival.CellName;
+        }
+    }
+    return {};
+}
+
+std::string GetLunarFestivalName(const LunarDay& Day) {
+    if (IsLastDayOfLunarYear(Day)) {
+        return NewYearsEveName;
+    }
+    if (Day.LeapMonth) {
+        return {};
+    }
+    for (const LunarFestival& festival : LunarFestivals) {
+        if (festival.Month == Day.Date.Month && festival.Day == Day.Date.Day) {
+            return festival.Name;
+        }
+    }
+    return {};
+}
+
+std::string GetLunarFestivalName(int32_t Year, int32_t Month, int32_t Day) {
+    return GetLunarFestivalName(GregorianToLunarDay(Year, Month, Day));
 }

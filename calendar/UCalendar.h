@@ -1,7 +1,10 @@
 // The Chinese lunar calendar for the Gregorian dates 1901-01-01 to 2050-12-31:
 // compiled-in tables of lunar month lengths, leap months and solar-term days,
-// conversion of a Gregorian date to a lunar date, the names of years, lunar
-// months and lunar days, and a fixed list of Gregorian festivals.
+// conversion of a Gregorian date to a lunar date (with its leap-month flag),
+// the names of years, lunar months and lunar days, the GanZhi of the year,
+// the month and the day, the lunar festivals and a fixed list of Gregorian
+// festivals. The official days off and working days are in UHolidays.h, the
+// texts of a day cell and its details in UDayCell.h.
 //
 // Everything here is a pure function of its arguments and the constant
 // tables. Texts are UTF-8; one "character position" is one Unicode character.
@@ -28,6 +31,15 @@ struct LunarDate {
     int32_t Month = 0; // [1, 12]
     int32_t Day = 0;   // [1, 30]
     friend bool operator==(const LunarDate&, const LunarDate&) = default;
+};
+
+// A lunar date and, beside it, whether the day lies in a leap month. The
+// leap month follows the regular month of the same number: 2023-03-22 is
+// {{2023, 2, 1}, true}, 2023-02-20 is {{2023, 2, 1}, false}.
+struct LunarDay {
+    LunarDate Date;
+    bool LeapMonth = false;
+    friend bool operator==(const LunarDay&, const LunarDay&) = default;
 };
 
 // First and last lunar year described by the tables.
@@ -59,6 +71,27 @@ struct Festival {
 };
 extern const std::array<Festival, 50> Festivals; // ordered by month and day
 
+// The festivals of Festivals that are widely kept, the ones a day cell shows,
+// each with the shorter name the cell shows it by (元旦节 is 元旦 in a cell).
+struct KeptFestival {
+    int32_t Month;
+    int32_t Day;
+    const char* Name;     // as in Festivals
+    const char* CellName; // at most three characters
+};
+extern const std::array<KeptFestival, 11> KeptFestivals; // ordered by month and day
+
+// The lunar festivals of fixed days, kept in ordinary (not leap) months only.
+// 除夕, the last day of the lunar year (the 29th or the 30th), is not among
+// them: GetLunarFestivalName finds it.
+struct LunarFestival {
+    int32_t Month; // lunar month
+    int32_t Day;   // lunar day
+    const char* Name;
+};
+extern const std::array<LunarFestival, 10> LunarFestivals; // 春节 .. 小年, in calendar order
+inline constexpr const char* NewYearsEveName = "除夕";
+
 // --- Gregorian dates (proleptic Gregorian calendar) ---
 
 // 1 = Sunday .. 7 = Saturday. Throws CalendarError for an impossible date.
@@ -86,6 +119,12 @@ int32_t GetLunarYearDays(int32_t LunarYear);
 // Days since 1901-01-01 (0 = 1901-01-01) up to the last day of lunar 2050 (2051-02-10).
 LunarDate OffsetToLunar(int32_t Offset);
 LunarDate GregorianToLunar(int32_t Year, int32_t Month, int32_t Day);
+// The same conversions with the leap-month flag.
+LunarDay OffsetToLunarDay(int32_t Offset);
+LunarDay GregorianToLunarDay(int32_t Year, int32_t Month, int32_t Day);
+// True on the last day of the lunar year, the day before 正月初一: the last
+// day of month 12, or of the leap month after it where the year has one.
+bool IsLastDayOfLunarYear(const LunarDay& Day);
 
 // --- Names ---
 
@@ -94,8 +133,34 @@ std::string GetGanZhiYearName(int32_t Year);
 // 　正月 .. 十二月 (months 1 to 10 padded with an ideographic space);
 // with UseZheng false, month 1 is 　一月. Throws for a month outside 1 to 12.
 std::string GetLunarMonthName(int32_t Month, bool UseZheng);
+// With Leap true, 闰 and the month's name without padding: 闰二月, 闰六月,
+// 闰十一月. With Leap false, the same as GetLunarMonthName(Month, UseZheng).
+std::string GetLunarMonthName(int32_t Month, bool UseZheng, bool Leap);
 // 初一 .. 三十. Throws for a day outside 1 to 30.
 std::string GetLunarDayName(int32_t Day);
+
+// --- GanZhi (sexagenary cycle) ---
+//
+// A pair is an index 0 to 59: its stem is HeavenlyStems[Index % 10], its
+// branch EarthlyBranches[Index % 12]; 0 is 甲子, 1 乙丑, 59 癸亥.
+
+// The two characters of a pair: 0 gives 甲子. Throws for an index outside 0 to 59.
+std::string GetGanZhiName(int32_t Index);
+// The zodiac animal of a pair's branch: 0 (甲子) gives 鼠.
+std::string GetZodiacName(int32_t Index);
+// The pair of a year number, the rule of GetGanZhiYearName: 1984 gives 0 (甲子).
+int32_t GetYearGanZhi(int32_t Year) noexcept;
+// The year pair of a Gregorian date, the year beginning at 立春: 2026-02-03
+// is still 乙巳, 2026-02-04 is 丙午. Years 1901 to 2050.
+int32_t GetYearGanZhiOfDate(int32_t Year, int32_t Month, int32_t Day);
+// The month pair: it counts on by one on each of the twelve 节 (立春, 惊蛰,
+// 清明, 立夏, 芒种, 小暑, 立秋, 白露, 寒露, 立冬, 大雪, 小寒), the day of the
+// term belonging to the new month; the month from 立春 of a year whose stem
+// is 甲 or 己 is 丙寅. 2026-12-11 gives 36 (庚子). Years 1901 to 2050.
+int32_t GetMonthGanZhi(int32_t Year, int32_t Month, int32_t Day);
+// The day pair: it counts on by one every day, 1949-10-01 being 甲子 (0).
+// 2026-12-11 gives 55 (己未). Any real date.
+int32_t GetDayGanZhi(int32_t Year, int32_t Month, int32_t Day);
 
 // --- Solar terms and festivals ---
 
@@ -106,3 +171,11 @@ int32_t GetSolarTerm(int32_t Year, int32_t Month, int32_t Day);
 std::string GetSolarTermName(std::chrono::local_seconds DateTime);
 // The festival of the date's month and day, or empty. Any date.
 std::string GetHolidayName(std::chrono::local_seconds DateTime);
+// The cell name of the widely kept festival on a Gregorian month and day
+// (KeptFestivals), or empty: 10-01 gives 国庆节, 01-01 元旦, 03-05 nothing.
+std::string GetKeptFestivalName(int32_t Month, int32_t Day);
+// The lunar festival of a lunar day, or empty: one of LunarFestivals on its
+// day of an ordinary month, or 除夕 on the last day of the lunar year.
+std::string GetLunarFestivalName(const LunarDay& Day);
+// The same for a Gregorian date (1901-01-01 to 2050-12-31).
+std::string GetLunarFestivalName(int32_t Year, int32_t Month, int32_t Day);

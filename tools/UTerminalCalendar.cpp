@@ -4,6 +4,7 @@
 #include "UDayCell.h"
 
 #include <charconv>
+#include <fstream>
 #include <ostream>
 #include <sstream>
 
@@ -15,11 +16,27 @@ const char* const TerminalUsage =
     "yyyy-mm-dd\n"
     "       vorncal notes [--today] [FILE]  list the notes (default: the notes file of the "
     "calendar)\n"
-    "       vorncal --help              print this help\n";
+    "       vorncal --help              print this help\n"
+    "\n"
+    "A month shows for each day: its number with 休 (a day off of an official holiday)\n"
+    "or 班 (a weekend day made a working day); the lunar day, or the lunar month on its\n"
+    "first day (闰 before a leap month); the festival or, without one, the solar term.\n"
+    "\n"
+    "--tsv fields: 1 date, 2 lunar year, 3 lunar month, 4 lunar day, 5 lunar text,\n"
+    "6 solar term, 7 Gregorian festival, 8 GanZhi name of the year, 9 weekday (1 =\n"
+    "Sunday), 10 leap month (1 or 0), 11 lunar festival, 12 official day (休, 班 or\n"
+    "empty), 13 GanZhi of the month, 14 GanZhi of the day.\n"
+    "\n"
+    "Official holidays are compiled in for 2004-2026. Holidays.txt in the data\n"
+    "directory ($XDG_DATA_HOME/VORNCalendar or ~/.local/share/VORNCalendar) adds or\n"
+    "corrects years, one line per day: date, 休 or 班, and the holiday's name,\n"
+    "separated by tabs, e.g. \"2027-01-01<TAB>休<TAB>元旦\"; # starts a comment. The lines\n"
+    "of a year replace that year's compiled-in days (25-31 December count to the next\n"
+    "year). A line that cannot be read is reported on stderr and skipped.\n";
 
 namespace {
 
-constexpr int CellWidth = 8; // terminal columns per weekday column
+constexpr int CellWidth = 10; // terminal columns per weekday column
 constexpr const char* Accepted =
     "expected: vorncal [YEAR MONTH] | vorncal --tsv FROM TO (yyyy-mm-dd, 1901-01-01 to "
     "2050-12-31) | vorncal notes [--today] [FILE] | vorncal --help";
@@ -133,7 +150,45 @@ int DisplayWidth(const std::string& Text) {
     return width;
 }
 
-std::string RenderMonth(int Year, int Month, std::optional<int> MarkDay) {
+std::filesystem::path DataDirFromEnvironment(const char* XdgDataHome, const char* Home) {
+#ifdef _WIN32
+    (void)XdgDataHome;
+    (void)Home;
+    return "C:/VORNCalendar";
+#else
+    if (XdgDataHome != nullptr && *XdgDataHome != '\0') {
+        return std::filesystem::path(XdgDataHome) / "VORNCalendar";
+    }
+    if (Home != nullptr && *Home != '\0') {
+        return std::filesystem::path(Home) / ".local/share/VORNCalendar";
+    }
+    return {};
+#endif
+}
+
+THolidayTable LoadHolidays(const std::filesystem::path& DataDir, std::ostream& Err) {
+    if (DataDir.empty()) {
+        return THolidayTable::Compiled();
+    }
+    const std::filesystem::path path = DataDir / "Holidays.txt";
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return THolidayTable::Compiled();
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path, error)) {
+        Err << "vorncal: " << path.string() << ": cannot be read; the compiled-in holidays apply\n";
+        return THolidayTable::Compiled();
+    }
+    HolidayFileResult result = ReadHolidayFile(in, path.string(), THolidayTable::Compiled());
+    for (const HolidayFileProblem& problem : result.Problems) {
+        Err << "vorncal: " << problem.Message << '\n';
+    }
+    return std::move(result.Table);
+}
+
+std::string RenderMonth(int Year, int Month, std::optional<int> MarkDay,
+                        const THolidayTable& Holidays) {
     std::ostringstream out;
     const std::string title =
         std::to_string(Year) + "年" + std::to_string(Month) + "月  " + GetGanZhiYearName(Year);
@@ -150,13 +205,21 @@ std::string RenderMonth(int Year, int Month, std::optional<int> MarkDay) {
         std::string lines[3];
         for (int column = 0; column < 7; ++column) {
             const int day = row * 7 + column - first + 1;
-            DayCell cell;
+            std::string texts[3];
+            OfficialMark mark = OfficialMark::None;
             if (day >= 1 && day <= days) {
-                cell = MakeDayCell(Year, Month, day);
+                const DayCell cell = MakeDayCell(Year, Month, day, Holidays);
+                texts[0] = cell.Day;
+                texts[1] = cell.Lunar;
+                texts[2] = cell.Name;
+                mark = cell.Mark;
             }
-            const std::string* texts[3] = {&cell.Day, &cell.Lunar, &cell.Term};
             for (int k = 0; k < 3; ++k) {
-                std::string text = Centered(*texts[k], CellWidth);
+                std::string text = Centered(texts[k], CellWidth);
+                if (k == 0 && mark != OfficialMark::None) {
+                    // The number keeps its place; 休 or 班 takes columns 7 and 8.
+                    text = text.substr(0, 7) + OfficialMarkText(mark) + " ";
+                }
                 if (MarkDay && *MarkDay == day) {
                     text = "\x1b[7m" + text + "\x1b[0m";
                 }
@@ -170,19 +233,24 @@ std::string RenderMonth(int Year, int Month, std::optional<int> MarkDay) {
     return out.str();
 }
 
-std::string RenderTsv(chr::year_month_day From, chr::year_month_day To) {
+std::string RenderTsv(chr::year_month_day From, chr::year_month_day To,
+                      const THolidayTable& Holidays) {
     std::ostringstream out;
     char iso[16];
     for (chr::sys_days d{From}; d <= chr::sys_days{To}; d += chr::days{1}) {
         const chr::year_month_day date{d};
         const int year = YearOf(date), month = MonthOf(date), day = DayOf(date);
         const LunarDate lunar = GregorianToLunar(year, month, day);
-        const DayCell cell = MakeDayCell(year, month, day);
+        const DayCell cell = MakeDayCell(year, month, day, Holidays);
         std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", year, month, day);
         out << iso << '\t' << lunar.Year << '\t' << lunar.Month << '\t' << lunar.Day << '\t'
             << cell.Lunar << '\t' << cell.Term << '\t'
             << GetHolidayName(chr::local_days{chr::sys_days{d}.time_since_epoch()}) << '\t'
-            << GetGanZhiYearName(year) << '\t' << GetWeekDay(year, month, day) << '\n';
+            << GetGanZhiYearName(year) << '\t' << GetWeekDay(year, month, day) << '\t'
+            << (cell.LeapMonth ? 1 : 0) << '\t' << cell.LunarFestivalName << '\t'
+            << OfficialMarkText(cell.Mark) << '\t'
+            << GetGanZhiName(GetMonthGanZhi(year, month, day)) << '\t'
+            << GetGanZhiName(GetDayGanZhi(year, month, day)) << '\n';
     }
     return out.str();
 }
@@ -209,7 +277,7 @@ int RunTerminalCalendar(const std::vector<std::string>& Args, const TerminalOpti
             if (from > to) {
                 throw UsageError{"FROM " + Args[1] + " is after TO " + Args[2]};
             }
-            Out << RenderTsv(from, to);
+            Out << RenderTsv(from, to, LoadHolidays(Options.DataDir, Err));
             return 0;
         }
         for (const std::string& arg : Args) {
@@ -235,7 +303,7 @@ int RunTerminalCalendar(const std::vector<std::string>& Args, const TerminalOpti
         if (Options.Highlight && year == YearOf(Options.Today) && month == MonthOf(Options.Today)) {
             mark = DayOf(Options.Today);
         }
-        Out << RenderMonth(year, month, mark);
+        Out << RenderMonth(year, month, mark, LoadHolidays(Options.DataDir, Err));
         return 0;
     } catch (const UsageError& error) {
         Err << "vorncal: " << error.What << "; " << Accepted << '\n';

@@ -2,6 +2,7 @@
 #include "UTerminalCalendar.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     TerminalOptions options;
     options.Today = LocalToday();
     options.Highlight = isatty(fileno(stdout)) != 0;
+    options.DataDir = DataDirFromEnvironment(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     const int status = RunTerminalCalendar(args, options, std::cout, std::cerr);
     std::cout.flush();
     return status;

@@ -1,8 +1,10 @@
 #include "UCalendar.h"
 #include "UDayCell.h"
+#include "UHolidays.h"
 
 #include <QtTest>
 
+#include <fstream>
 #include <set>
 
 namespace chr = std::chrono;
@@ -18,6 +20,25 @@ QString q(const std::string& text) {
 chr::local_seconds At(int year, unsigned month, unsigned day, int hour = 0, int minute = 0) {
     return chr::local_days{chr::year{year} / chr::month{month} / chr::day{day}} + chr::hours{hour} +
            chr::minutes{minute};
+}
+
+// "2024-02-10" -> year, month, day.
+std::array<int, 3> Ymd(const QString& date) {
+    return {date.left(4).toInt(), date.mid(5, 2).toInt(), date.mid(8, 2).toInt()};
+}
+
+// What a table says of a date, as "休 春节", "班 春节" or "-".
+QString Official(const THolidayTable& table, const QString& date) {
+    const auto [y, m, d] = Ymd(date);
+    const OfficialDay day = table.Find(y, m, d);
+    if (day.Mark == OfficialMark::None) {
+        return QStringLiteral("-");
+    }
+    return q(OfficialMarkText(day.Mark)) + ' ' + q(day.Name);
+}
+
+QString GanZhi(int index) {
+    return q(GetGanZhiName(index));
 }
 
 } // namespace
@@ -46,6 +67,23 @@ private slots:
     void badInput();
     void dayCells_data();
     void dayCells();
+    void leapMonthCells_data();
+    void leapMonthCells();
+    void leapMonthNames();
+    void lunarFestivals_data();
+    void lunarFestivals();
+    void ganZhi_data();
+    void ganZhi();
+    void cellNames_data();
+    void cellNames();
+    void officialDays_data();
+    void officialDays();
+    void compiledHolidayTable();
+    void holidayFile_data();
+    void holidayFile();
+    void holidayFileUnreadable();
+    void dayDetails_data();
+    void dayDetails();
     void everyDay();
 };
 
@@ -396,7 +434,7 @@ void TestCalendar::dayCells_data() {
     QTest::newRow("29 February 2024") << 2024 << 2 << 29 << "29\r二十\r";
     QTest::newRow("1 January 1901") << 1901 << 1 << 1 << "1\r十一\r";
     QTest::newRow("20 January 1901") << 1901 << 1 << 20 << "20\r十二月\r";
-    QTest::newRow("leap month start 2023") << 2023 << 3 << 22 << "22\r　二月\r";
+    QTest::newRow("leap month start 2023") << 2023 << 3 << 22 << "22\r闰二月\r";
     QTest::newRow("大寒 1901") << 1901 << 1 << 21 << "21\r初二\r大寒";
     QTest::newRow("regular month start 2023") << 2023 << 2 << 20 << "20\r　二月\r";
 }
@@ -409,6 +447,533 @@ void TestCalendar::dayCells() {
     QCOMPARE(q(DayCellText(MakeDayCell(year, month, day))), text);
 }
 
+// The first day of a leap month reads 闰 and the month's name; its other days,
+// and the ordinary month before it, read as before.
+void TestCalendar::leapMonthCells_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("lunar");
+    QTest::addColumn<bool>("leap");
+    QTest::newRow("2023 ordinary month 2") << "2023-02-20"
+                                           << "　二月" << false;
+    QTest::newRow("2023 ordinary month 2 day 2") << "2023-02-21"
+                                                 << "初二" << false;
+    QTest::newRow("2023 ordinary month 2 ends") << "2023-03-21"
+                                                << "三十" << false;
+    QTest::newRow("2023 leap month 2") << "2023-03-22"
+                                       << "闰二月" << true;
+    QTest::newRow("2023 leap month 2 day 2") << "2023-03-23"
+                                             << "初二" << true;
+    QTest::newRow("2023 leap month 2 ends") << "2023-04-19"
+                                            << "廿九" << true;
+    QTest::newRow("2023 month 3") << "2023-04-20"
+                                  << "　三月" << false;
+    QTest::newRow("2025 ordinary month 6") << "2025-06-25"
+                                           << "　六月" << false;
+    QTest::newRow("2025 ordinary month 6 ends") << "2025-07-24"
+                                                << "三十" << false;
+    QTest::newRow("2025 leap month 6") << "2025-07-25"
+                                       << "闰六月" << true;
+    QTest::newRow("2025 leap month 6 day 7") << "2025-07-31"
+                                             << "初七" << true;
+    QTest::newRow("2025 month 7") << "2025-08-23"
+                                  << "　七月" << false;
+    QTest::newRow("2033 ordinary month 11") << "2033-11-22"
+                                            << "十一月" << false;
+    QTest::newRow("2033 ordinary month 11 ends") << "2033-12-21"
+                                                 << "三十" << false;
+    QTest::newRow("2033 leap month 11") << "2033-12-22"
+                                        << "闰十一月" << true;
+    QTest::newRow("2033 leap month 11 ends") << "2034-01-19"
+                                             << "廿九" << true;
+    QTest::newRow("2033 month 12") << "2034-01-20"
+                                   << "十二月" << false;
+}
+
+void TestCalendar::leapMonthCells() {
+    QFETCH(QString, date);
+    QFETCH(QString, lunar);
+    QFETCH(bool, leap);
+    const auto [y, m, d] = Ymd(date);
+    const DayCell cell = MakeDayCell(y, m, d);
+    QCOMPARE(q(cell.Lunar), lunar);
+    QCOMPARE(cell.LeapMonth, leap);
+    QCOMPARE(q(DayCellText(cell)).section('\r', 1, 1), lunar);
+    const LunarDay day = GregorianToLunarDay(y, m, d);
+    QCOMPARE(day.LeapMonth, leap);
+    QCOMPARE(day.Date, GregorianToLunar(y, m, d)); // the flag beside the same date
+}
+
+void TestCalendar::leapMonthNames() {
+    QCOMPARE(q(GetLunarMonthName(2, true, true)), QString("闰二月"));
+    QCOMPARE(q(GetLunarMonthName(6, true, true)), QString("闰六月"));
+    QCOMPARE(q(GetLunarMonthName(10, true, true)), QString("闰十月"));
+    QCOMPARE(q(GetLunarMonthName(11, true, true)), QString("闰十一月"));
+    QCOMPARE(q(GetLunarMonthName(12, true, true)), QString("闰十二月"));
+    QCOMPARE(q(GetLunarMonthName(1, true, true)), QString("闰正月"));
+    for (int m = 1; m <= 12; ++m) {
+        QCOMPARE(GetLunarMonthName(m, true, false), GetLunarMonthName(m, true));
+    }
+}
+
+void TestCalendar::lunarFestivals_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("春节 2024") << "2024-02-10"
+                               << "春节";
+    QTest::newRow("元宵节 2024") << "2024-02-24"
+                                 << "元宵节";
+    QTest::newRow("龙抬头 2024") << "2024-03-11"
+                                 << "龙抬头";
+    QTest::newRow("端午节 2024") << "2024-06-10"
+                                 << "端午节";
+    QTest::newRow("七夕节 2024") << "2024-08-10"
+                                 << "七夕节";
+    QTest::newRow("中元节 2024") << "2024-08-18"
+                                 << "中元节";
+    QTest::newRow("中秋节 2024") << "2024-09-17"
+                                 << "中秋节";
+    QTest::newRow("重阳节 2024") << "2024-10-11"
+                                 << "重阳节";
+    QTest::newRow("腊八节 2025") << "2025-01-07"
+                                 << "腊八节";
+    QTest::newRow("小年 2025") << "2025-01-22"
+                               << "小年";
+    QTest::newRow("除夕 on the 29th (2025)") << "2025-01-28"
+                                             << "除夕";
+    QTest::newRow("除夕 on the 30th (2024)") << "2024-02-09"
+                                             << "除夕";
+    QTest::newRow("除夕 on the 29th (2026)") << "2026-02-16"
+                                             << "除夕";
+    QTest::newRow("除夕 on the 30th (2023)") << "2023-01-21"
+                                             << "除夕";
+    QTest::newRow("29th of a 30-day twelfth month") << "2024-02-08"
+                                                    << "";
+    QTest::newRow("除夕 of lunar 1900") << "1901-02-18"
+                                        << "除夕";
+    QTest::newRow("腊八节 of lunar 1900") << "1901-01-27"
+                                          << "腊八节";
+    QTest::newRow("龙抬头 not in the leap month (2023)") << "2023-03-23"
+                                                         << "";
+    QTest::newRow("龙抬头 in the ordinary month (2023)") << "2023-02-21"
+                                                         << "龙抬头";
+    QTest::newRow("leap 6th month's 初七 is no 七夕节... (2025)") << "2025-07-31"
+                                                                  << "";
+    QTest::newRow("an ordinary day") << "2024-02-11"
+                                     << "";
+}
+
+void TestCalendar::lunarFestivals() {
+    QFETCH(QString, date);
+    QFETCH(QString, name);
+    const auto [y, m, d] = Ymd(date);
+    QCOMPARE(q(GetLunarFestivalName(y, m, d)), name);
+    QCOMPARE(q(MakeDayCell(y, m, d).LunarFestivalName), name);
+}
+
+void TestCalendar::ganZhi_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("year"); // beginning at 立春
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::newRow("the 甲子 day") << "1949-10-01"
+                                  << "己丑"
+                                  << "癸酉"
+                                  << "甲子";
+    QTest::newRow("2000-01-01, a 戊午 day") << "2000-01-01"
+                                            << "己卯"
+                                            << "丙子"
+                                            << "戊午";
+    QTest::newRow("2026-12-11") << "2026-12-11"
+                                << "丙午"
+                                << "庚子"
+                                << "己未";
+    QTest::newRow("day before 大雪 2026") << "2026-12-06"
+                                          << "丙午"
+                                          << "己亥"
+                                          << "甲寅";
+    QTest::newRow("大雪 2026") << "2026-12-07"
+                               << "丙午"
+                               << "庚子"
+                               << "乙卯";
+    QTest::newRow("day before 立春 2026") << "2026-02-03"
+                                          << "乙巳"
+                                          << "己丑"
+                                          << "戊申";
+    QTest::newRow("立春 2026 (丙 year: 庚寅)") << "2026-02-04"
+                                               << "丙午"
+                                               << "庚寅"
+                                               << "己酉";
+    QTest::newRow("day before 立春 2024") << "2024-02-03"
+                                          << "癸卯"
+                                          << "乙丑"
+                                          << "丁酉";
+    QTest::newRow("立春 2024 (甲 year: 丙寅)") << "2024-02-04"
+                                               << "甲辰"
+                                               << "丙寅"
+                                               << "戊戌";
+    QTest::newRow("立春 2029 (己 year: 丙寅)") << "2029-02-03"
+                                               << "己酉"
+                                               << "丙寅"
+                                               << "甲子";
+    QTest::newRow("day before 小寒 2025") << "2025-01-04"
+                                          << "甲辰"
+                                          << "丙子"
+                                          << "癸酉";
+    QTest::newRow("小寒 2025") << "2025-01-05"
+                               << "甲辰"
+                               << "丁丑"
+                               << "甲戌";
+    QTest::newRow("first day of the range") << "1901-01-01"
+                                            << "庚子"
+                                            << "戊子"
+                                            << "己卯";
+    QTest::newRow("last day of the range") << "2050-12-31"
+                                           << "庚午"
+                                           << "戊子"
+                                           << "乙酉";
+}
+
+void TestCalendar::ganZhi() {
+    QFETCH(QString, date);
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    const auto [y, m, d] = Ymd(date);
+    QCOMPARE(GanZhi(GetYearGanZhiOfDate(y, m, d)), year);
+    QCOMPARE(GanZhi(GetMonthGanZhi(y, m, d)), month);
+    QCOMPARE(GanZhi(GetDayGanZhi(y, m, d)), day);
+}
+
+// Where names meet on a day, the cell shows a lunar festival before a widely
+// kept Gregorian festival before a solar term.
+void TestCalendar::cellNames_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");
+    const int lunar = int(DayNameKind::LunarFestival),
+              gregorian = int(DayNameKind::GregorianFestival), term = int(DayNameKind::SolarTerm),
+              none = int(DayNameKind::None);
+    QTest::newRow("除夕 and 立春") << "2019-02-04"
+                                   << "除夕" << lunar;
+    QTest::newRow("春节 and 立春") << "1992-02-04"
+                                   << "春节" << lunar;
+    QTest::newRow("中秋节 and 国庆节") << "2020-10-01"
+                                       << "中秋节" << lunar;
+    QTest::newRow("腊八节 and 元旦") << "2012-01-01"
+                                     << "腊八节" << lunar;
+    QTest::newRow("元宵节 and 情人节") << "2014-02-14"
+                                       << "元宵节" << lunar;
+    QTest::newRow("国庆节 alone") << "2024-10-01"
+                                  << "国庆节" << gregorian;
+    QTest::newRow("元旦 by its short name") << "2024-01-01"
+                                            << "元旦" << gregorian;
+    QTest::newRow("妇女节 by its short name") << "2024-03-08"
+                                              << "妇女节" << gregorian;
+    QTest::newRow("立春 alone") << "2024-02-04"
+                                << "立春" << term;
+    QTest::newRow("惊蛰 before a festival not widely kept") << "2024-03-05"
+                                                            << "惊蛰" << term;
+    QTest::newRow("a festival not widely kept") << "2024-03-22"
+                                                << "" << none;
+    QTest::newRow("nothing") << "2024-03-13"
+                             << "" << none;
+}
+
+void TestCalendar::cellNames() {
+    QFETCH(QString, date);
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    const auto [y, m, d] = Ymd(date);
+    const DayCell cell = MakeDayCell(y, m, d);
+    QCOMPARE(q(cell.Name), name);
+    QCOMPARE(int(cell.NameKind), kind);
+}
+
+// Days as the State Council's notices give them, written from the notices and
+// not from the data the table was made from.
+void TestCalendar::officialDays_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("official");
+    const auto days = [](const char* from, int count, const char* what) {
+        QDate day = QDate::fromString(from, Qt::ISODate);
+        for (int i = 0; i < count; ++i, day = day.addDays(1)) {
+            const QString date = day.toString(Qt::ISODate);
+            QTest::addRow("%s %s", qPrintable(date), what) << date << QString(what);
+        }
+    };
+    // 2008: 元旦 from 2007-12-30, and the first year of 清明, 端午 and 中秋.
+    days("2007-12-29", 1, "班 元旦");
+    days("2007-12-30", 3, "休 元旦");
+    days("2008-02-02", 2, "班 春节");
+    days("2008-02-06", 7, "休 春节");
+    days("2008-04-04", 3, "休 清明节");
+    days("2008-05-01", 3, "休 劳动节");
+    days("2008-05-04", 1, "班 劳动节");
+    days("2008-06-07", 3, "休 端午节");
+    days("2008-09-13", 3, "休 中秋节");
+    days("2008-09-27", 2, "班 国庆节");
+    days("2008-09-29", 7, "休 国庆节");
+    // 2015
+    days("2015-01-01", 3, "休 元旦");
+    days("2015-01-04", 1, "班 元旦");
+    days("2015-02-15", 1, "班 春节");
+    days("2015-02-18", 7, "休 春节");
+    days("2015-02-28", 1, "班 春节");
+    days("2015-09-03", 3, "休 抗战胜利纪念日");
+    days("2015-09-06", 1, "班 抗战胜利纪念日");
+    days("2015-10-10", 1, "班 国庆节");
+    // 2020, with the Spring Festival holiday lengthened to 2 February.
+    days("2020-01-19", 1, "班 春节");
+    days("2020-01-24", 10, "休 春节");
+    days("2020-04-26", 1, "班 劳动节");
+    days("2020-05-01", 5, "休 劳动节");
+    days("2020-05-09", 1, "班 劳动节");
+    days("2020-09-27", 1, "班 国庆节、中秋节");
+    days("2020-10-01", 8, "休 国庆节、中秋节");
+    days("2020-10-10", 1, "班 国庆节、中秋节");
+    // 2024
+    days("2024-02-04", 1, "班 春节");
+    days("2024-02-10", 8, "休 春节");
+    days("2024-02-18", 1, "班 春节");
+    days("2024-04-04", 3, "休 清明节");
+    days("2024-04-07", 1, "班 清明节");
+    days("2024-04-28", 1, "班 劳动节");
+    days("2024-05-01", 5, "休 劳动节");
+    days("2024-05-11", 1, "班 劳动节");
+    days("2024-09-29", 1, "班 国庆节");
+    days("2024-10-01", 7, "休 国庆节");
+    days("2024-10-12", 1, "班 国庆节");
+    // 2025
+    days("2025-01-26", 1, "班 春节");
+    days("2025-01-28", 8, "休 春节");
+    days("2025-02-08", 1, "班 春节");
+    days("2025-04-27", 1, "班 劳动节");
+    days("2025-05-31", 3, "休 端午节");
+    days("2025-09-28", 1, "班 国庆节、中秋节");
+    days("2025-10-01", 8, "休 国庆节、中秋节");
+    days("2025-10-11", 1, "班 国庆节、中秋节");
+    // 2026
+    days("2026-01-01", 3, "休 元旦");
+    days("2026-01-04", 1, "班 元旦");
+    days("2026-02-14", 1, "班 春节");
+    days("2026-02-15", 9, "休 春节");
+    days("2026-02-28", 1, "班 春节");
+    days("2026-05-01", 5, "休 劳动节");
+    days("2026-05-09", 1, "班 劳动节");
+    days("2026-06-19", 3, "休 端午节");
+    days("2026-09-20", 1, "班 国庆节");
+    days("2026-09-25", 3, "休 中秋节");
+    days("2026-10-01", 7, "休 国庆节");
+    days("2026-10-10", 1, "班 国庆节");
+    // Ordinary days: next to a holiday, before the table and after it.
+    days("2024-02-09", 1, "-");
+    days("2024-10-08", 1, "-");
+    days("2026-10-08", 1, "-");
+    days("2003-10-01", 1, "-");
+    days("2027-10-01", 1, "-");
+}
+
+void TestCalendar::officialDays() {
+    QFETCH(QString, date);
+    QFETCH(QString, official);
+    QCOMPARE(Official(THolidayTable::Compiled(), date), official);
+    const auto [y, m, d] = Ymd(date);
+    const DayCell cell = MakeDayCell(y, m, d);
+    QCOMPARE(q(OfficialMarkText(cell.Mark)) + (cell.Mark == OfficialMark::None ? "-" : " ") +
+                 q(cell.HolidayName),
+             official);
+}
+
+// The whole compiled-in table: every year from 2004 to the last notice, each
+// with its new year, Spring Festival and National Day off, and 班 only on
+// weekend days.
+void TestCalendar::compiledHolidayTable() {
+    const THolidayTable& table = THolidayTable::Compiled();
+    QCOMPARE(CompiledHolidayFirstYear, 2004);
+    QCOMPARE(CompiledHolidayLastYear, 2026);
+    std::vector<int32_t> years;
+    for (int y = 2004; y <= 2026; ++y) {
+        years.push_back(y);
+    }
+    QCOMPARE(table.Years(), years);
+    QCOMPARE(table.Size(), CompiledHolidayDays.size());
+    std::map<int, std::set<std::string>> offNames;
+    for (const HolidayDay& day : CompiledHolidayDays) {
+        QVERIFY(day.Mark != OfficialMark::None);
+        QVERIFY(*day.Name != '\0');
+        if (day.Mark == OfficialMark::Work) {
+            const int weekday = GetWeekDay(day.Year, day.Month, day.Day);
+            QVERIFY2(weekday == 1 || weekday == 7,
+                     qPrintable(QString("%1-%2-%3 班").arg(day.Year).arg(day.Month).arg(day.Day)));
+        } else {
+            offNames[HolidayNoticeYear(day.Year, day.Month, day.Day)].insert(day.Name);
+        }
+        QCOMPARE(table.Find(day.Year, day.Month, day.Day).Mark, day.Mark);
+    }
+    for (int y = 2004; y <= 2026; ++y) {
+        QVERIFY2(offNames[y].contains("元旦"), qPrintable(QString::number(y)));
+        QVERIFY2(offNames[y].contains("春节"), qPrintable(QString::number(y)));
+        const bool national = offNames[y].contains("国庆节") ||
+                              offNames[y].contains("国庆节、中秋节") ||
+                              offNames[y].contains("中秋节、国庆节");
+        QVERIFY2(national, qPrintable(QString::number(y)));
+    }
+}
+
+// One fixture file per row: the problems it reports (line number and a part
+// of the message) and what the merged table then says of some days.
+void TestCalendar::holidayFile_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<QStringList>("days"); // "date => 休 name" (or "-")
+
+    QTest::newRow("adds a year") << "holidays-add-2027.txt" << QStringList{}
+                                 << QStringList{
+                                        "2027-01-01 => 休 元旦", // first line, after a BOM
+                                        "2027-02-05 => 休 春节",   "2027-02-13 => 班 春节",
+                                        "2027-10-01 => 休 国庆节", // blanks around the fields
+                                        "2026-12-27 => 班 元旦",   // December of the next notice
+                                        "2026-10-01 => 休 国庆节", // 2026 stays compiled
+                                        "2026-02-14 => 班 春节",   "2024-02-10 => 休 春节",
+                                        "2027-01-04 => -",
+                                    };
+    QTest::newRow("corrects a year")
+        << "holidays-correct-2026.txt" << QStringList{}
+        << QStringList{
+               "2026-01-01 => 休 元旦",   "2026-10-08 => 休 国庆节", // CR LF line ends
+               "2026-10-10 => 班 国庆节", "2026-10-01 => 休 国庆节",
+               "2026-02-16 => -", // the compiled-in 2026 is replaced whole
+               "2026-01-04 => -",         "2025-01-28 => 休 春节", // other years stay
+           };
+    QTest::newRow("malformed lines")
+        << "holidays-malformed.txt"
+        << QStringList{"4: expected three fields",
+                       "5: the date 2027-02-30 does not exist",
+                       "6: the date 2027-13-01 does not exist",
+                       "7: '2027-1-05' is not a date of the form yyyy-mm-dd",
+                       "8: '假' is neither 休 nor 班",
+                       "9: the holiday's name is missing",
+                       "10: 2027-01-01 is given already on line 3",
+                       "11: the date 2051-01-01 is outside 1901-01-01 to 2050-12-31",
+                       "12: the line is not UTF-8 text",
+                       "14: expected three fields"}
+        << QStringList{
+               "2027-01-01 => 休 元旦", // the first of the two lines
+               "2027-02-07 => 班 春节", // a line after the bad ones
+               "2027-01-02 => -",       "2027-01-09 => -",
+               "2027-02-08 => -",       "2026-10-01 => 休 国庆节",
+           };
+}
+
+void TestCalendar::holidayFile() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, problems);
+    QFETCH(QStringList, days);
+    const std::string path = (QStringLiteral(VORN_TEST_DATA "/") + file).toStdString();
+    std::ifstream in(path, std::ios::binary);
+    QVERIFY2(in, path.c_str());
+    const HolidayFileResult result = ReadHolidayFile(in, "Holidays.txt", THolidayTable::Compiled());
+
+    QStringList got;
+    for (const HolidayFileProblem& problem : result.Problems) {
+        got << q(problem.Message);
+    }
+    QCOMPARE(got.size(), problems.size());
+    for (qsizetype i = 0; i < problems.size(); ++i) {
+        const int line = problems[i].section(':', 0, 0).toInt();
+        QCOMPARE(result.Problems[size_t(i)].Line, line);
+        QVERIFY2(got[i].startsWith("Holidays.txt:" + problems[i]), qPrintable(got[i]));
+        QVERIFY2(got[i].endsWith("; the line is skipped"), qPrintable(got[i]));
+    }
+    for (const QString& day : days) {
+        const QString date = day.section(" => ", 0, 0);
+        QCOMPARE(date + " => " + Official(result.Table, date), day);
+    }
+
+    // The same text read from memory gives the same result.
+    std::ifstream again(path, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(again), {}};
+    const HolidayFileResult fromText =
+        ReadHolidayText(text, "Holidays.txt", THolidayTable::Compiled());
+    QCOMPARE(fromText.Problems.size(), result.Problems.size());
+    QCOMPARE(fromText.Table.Size(), result.Table.Size());
+    // A cell made with the merged table shows the file's mark.
+    const auto [y, m, d] = Ymd(days.first().left(10));
+    QCOMPARE(q(OfficialMarkText(MakeDayCell(y, m, d, result.Table).Mark)),
+             days.first().section(" => ", 1).left(1));
+}
+
+// A stream that breaks off keeps what it read and says so once.
+void TestCalendar::holidayFileUnreadable() {
+    // Serves its text, then fails as a disk read error would.
+    struct BreakingBuffer : std::streambuf {
+        std::string Text;
+        bool Served = false;
+        int_type underflow() override {
+            if (Served) {
+                throw std::runtime_error("read error");
+            }
+            Served = true;
+            setg(Text.data(), Text.data(), Text.data() + Text.size());
+            return traits_type::to_int_type(Text.front());
+        }
+    } buffer;
+    buffer.Text = "2027-01-01\t休\t元旦\n2027-01-02\t休\t元旦\n";
+    std::istream in(&buffer);
+    const HolidayFileResult result =
+        ReadHolidayFile(in, "/home/user/Holidays.txt", THolidayTable::Compiled());
+    QCOMPARE(result.Problems.size(), size_t(1));
+    QCOMPARE(result.Problems[0].Line, 0);
+    QCOMPARE(q(result.Problems[0].Message),
+             QString("/home/user/Holidays.txt: reading stopped after line 2; the lines read "
+                     "until then apply"));
+    QCOMPARE(Official(result.Table, "2027-01-02"), QString("休 元旦"));
+    QCOMPARE(Official(result.Table, "2026-10-01"), QString("休 国庆节"));
+}
+
+void TestCalendar::dayDetails_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("2026-12-11") << "2026-12-11"
+                                << QStringList{"2026年12月11日 星期五", "农历丙午年十一月初三",
+                                               "丙午年 庚子月 己未日 属马"};
+    QTest::newRow("leap month start 2023")
+        << "2023-03-22"
+        << QStringList{"2023年3月22日 星期三", "农历癸卯年闰二月初一", "癸卯年 乙卯月 己卯日 属兔",
+                       "节日：世界水日"};
+    QTest::newRow("中秋节 on National Day 2020")
+        << "2020-10-01"
+        << QStringList{"2020年10月1日 星期四", "农历庚子年八月十五", "庚子年 乙酉月 丁丑日 属鼠",
+                       "节日：中秋节、国庆节", "休：国庆节、中秋节放假"};
+    QTest::newRow("a working Saturday on 情人节 2026")
+        << "2026-02-14"
+        << QStringList{"2026年2月14日 星期六", "农历乙巳年十二月廿七", "丙午年 庚寅月 己未日 属马",
+                       "节日：西方情人节", "班：春节调休上班"};
+    QTest::newRow("立春 2026, before the lunar new year")
+        << "2026-02-04"
+        << QStringList{"2026年2月4日 星期三", "农历乙巳年十二月十七", "丙午年 庚寅月 己酉日 属马",
+                       "节气：立春"};
+    QTest::newRow("除夕 and 立春 2019")
+        << "2019-02-04"
+        << QStringList{"2019年2月4日 星期一", "农历戊戌年十二月三十", "己亥年 丙寅月 壬申日 属猪",
+                       "节气：立春",          "节日：除夕",           "休：春节放假"};
+    QTest::newRow("first day of the range")
+        << "1901-01-01"
+        << QStringList{"1901年1月1日 星期二", "农历庚子年十一月十一", "庚子年 戊子月 己卯日 属鼠",
+                       "节日：元旦节"};
+}
+
+void TestCalendar::dayDetails() {
+    QFETCH(QString, date);
+    QFETCH(QStringList, lines);
+    const auto [y, m, d] = Ymd(date);
+    QStringList got;
+    for (const std::string& line : GetDayDetails(y, m, d, THolidayTable::Compiled())) {
+        got << q(line);
+    }
+    QCOMPARE(got, lines);
+}
+
 // Walks every day of the range and checks what must hold for each.
 void TestCalendar::everyDay() {
     const chr::sys_days first{chr::year{1901} / 1 / 1};
@@ -416,9 +981,17 @@ void TestCalendar::everyDay() {
     int previousWeekday = GetWeekDay(1900, 12, 31);
     LunarDate previous{1900, 11, 10};
     int previousMonthLength = 29; // lunar 1900's eleventh month
-    std::map<int, int> yearDays;  // lunar year -> days counted
+    bool inLeapMonth = false;
+    std::map<int, int> yearDays; // lunar year -> days counted
     int termDays = 0;
     int offset = 0;
+    // 1900-12-31 lies in the 子 month (after 大雪) of 庚子 (1900), on a 戊寅 day.
+    int previousDayPair = GetDayGanZhi(1900, 12, 31);
+    int previousMonthPair = 24; // 戊子
+    int previousYearPair = GetYearGanZhi(1900);
+    int monthPairChanges = 0;
+    std::map<std::pair<int, QString>, int> festivalsOfYear; // (lunar year, name) -> days
+    bool previousWasNewYearsEve = false;
     for (chr::sys_days d = first; d <= last; d += chr::days{1}, ++offset) {
         const chr::year_month_day date{d};
         const int y = int(date.year()), m = int(unsigned(date.month())),
@@ -428,8 +1001,11 @@ void TestCalendar::everyDay() {
         QCOMPARE(weekday, previousWeekday % 7 + 1);
         previousWeekday = weekday;
 
-        const LunarDate lunar = GregorianToLunar(y, m, dd);
+        const LunarDay lunarDay = GregorianToLunarDay(y, m, dd);
+        const LunarDate lunar = lunarDay.Date;
+        QCOMPARE(GregorianToLunar(y, m, dd), lunar);
         QCOMPARE(OffsetToLunar(offset), lunar);
+        QCOMPARE(OffsetToLunarDay(offset), lunarDay);
         if (lunar.Day == 1) {
             // A new month: the next number, the same number (leap month), or a new year.
             QVERIFY2(previous.Day == previousMonthLength, qPrintable(QString::number(offset)));
@@ -442,11 +1018,17 @@ void TestCalendar::everyDay() {
             const uint32_t lengths = GetLunarMonthDays(lunar.Year, lunar.Month);
             previousMonthLength = leapMonth ? int(lengths >> 16) : int(lengths & 0xFFFF);
             QVERIFY(previousMonthLength == 29 || previousMonthLength == 30);
+            inLeapMonth = leapMonth;
         } else {
             QCOMPARE(lunar.Year, previous.Year);
             QCOMPARE(lunar.Month, previous.Month);
             QCOMPARE(lunar.Day, previous.Day + 1);
         }
+        // The flag says what the walk counted: the second month of the same number.
+        QCOMPARE(lunarDay.LeapMonth, inLeapMonth);
+        const DayCell cell = MakeDayCell(y, m, dd);
+        QCOMPARE(cell.LeapMonth, inLeapMonth);
+        QCOMPARE(cell.Lunar.starts_with("闰"), inLeapMonth && lunar.Day == 1);
         previous = lunar;
         ++yearDays[lunar.Year];
 
@@ -457,14 +1039,69 @@ void TestCalendar::everyDay() {
             QCOMPARE(term, dd < 15 ? 2 * m - 1 : 2 * m);
         }
         QCOMPARE(q(GetSolarTermName(chr::local_days{d.time_since_epoch()})).isEmpty(), term == 0);
+
+        // GanZhi: the day's pair counts on every day; the month's on the day of
+        // each 节 (the odd terms) and on no other day; the year's on 立春.
+        const int dayPair = GetDayGanZhi(y, m, dd);
+        QCOMPARE(dayPair, (previousDayPair + 1) % 60);
+        previousDayPair = dayPair;
+        const int monthPair = GetMonthGanZhi(y, m, dd);
+        const bool jie = term % 2 == 1;
+        QCOMPARE(monthPair, jie ? (previousMonthPair + 1) % 60 : previousMonthPair);
+        monthPairChanges += monthPair != previousMonthPair;
+        previousMonthPair = monthPair;
+        const int yearPair = GetYearGanZhiOfDate(y, m, dd);
+        QCOMPARE(yearPair, term == 3 ? (previousYearPair + 1) % 60 : previousYearPair);
+        previousYearPair = yearPair;
+        if (term == 3) {
+            // The month from 立春: 丙寅 in a year of 甲 or 己, two stems on for each next stem.
+            QCOMPARE(monthPair % 12, 2);
+            QCOMPARE(monthPair % 10, (yearPair % 5 * 2 + 2) % 10);
+        }
+
+        // Lunar festivals: each on its day of an ordinary month; 除夕 on the
+        // last day of the year, the day before 春节.
+        const QString festival = q(GetLunarFestivalName(lunarDay));
+        QCOMPARE(q(cell.LunarFestivalName), festival);
+        QString expected;
+        for (const LunarFestival& f : LunarFestivals) {
+            if (!inLeapMonth && f.Month == lunar.Month && f.Day == lunar.Day) {
+                expected = f.Name;
+            }
+        }
+        const LunarDate tomorrow = OffsetToLunar(offset + 1); // the tables reach 2051-02-10
+        if (tomorrow.Month == 1 && tomorrow.Day == 1) {
+            expected = NewYearsEveName;
+        }
+        QCOMPARE(festival, expected);
+        if (previousWasNewYearsEve) {
+            QCOMPARE(festival, QString("春节"));
+        }
+        previousWasNewYearsEve = festival == NewYearsEveName;
+        if (!festival.isEmpty()) {
+            ++festivalsOfYear[{lunar.Year, festival}];
+        }
+        // The cell's name: a lunar festival first, then a kept festival, then the term.
+        const std::string kept = GetKeptFestivalName(m, dd);
+        QCOMPARE(cell.Name, !cell.LunarFestivalName.empty() ? cell.LunarFestivalName
+                            : !kept.empty()                 ? kept
+                                                            : cell.Term);
     }
     QCOMPARE(offset, 54787);
     QCOMPARE(termDays, 150 * 24);
+    QCOMPARE(monthPairChanges, 150 * 12);
     QCOMPARE(previous, (LunarDate{2050, 11, 18}));
     for (int year = 1901; year <= 2049; ++year) {
         QCOMPARE(yearDays[year], GetLunarYearDays(year));
         QVERIFY(GetLunarYearDays(year) >= 353 && GetLunarYearDays(year) <= 385);
         QCOMPARE(GetLunarYearDays(year) > 370, GetLeapMonth(year) != 0);
+        // Every lunar festival once in every lunar year that the range holds whole.
+        for (const LunarFestival& f : LunarFestivals) {
+            const int days = festivalsOfYear[{year, QString(f.Name)}];
+            QVERIFY2(days == 1, f.Name);
+        }
+        const int newYearsEves = festivalsOfYear[{year, QString(NewYearsEveName)}];
+        QCOMPARE(newYearsEves, 1);
     }
     QCOMPARE(yearDays[1900], 49);
     int leapYears = 0;
