@@ -5,8 +5,8 @@ cd "$(dirname "$0")"
 scripts/deps.sh
 cmake -S . -B build -DBUILD_TESTING=OFF >/dev/null
 cmake --build build -j2
-if [ -x build/monthview/vorncalendar ]; then
-  exec build/monthview/vorncalendar "$@"
+if [ -x build/bin/vorncalendar ]; then
+  exec build/bin/vorncalendar "$@"
 else
   exec build/tools/vorncal "$@"
 fi

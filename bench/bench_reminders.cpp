@@ -125,7 +125,10 @@ int main(int argc, char** argv) {
         XmlDocument doc;
         TNoteAlarms alarms;
         const double t0 = cpuMs();
-        LoadNoteAlarms(doc, path, alarms);
+        if (!LoadNoteAlarms(doc, path, alarms)) {
+            std::fprintf(stderr, "the benchmark's notes file does not read\n");
+            return 1;
+        }
         fresh.push_back(cpuMs() - t0);
     }
 

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 seconds=${2:-60}
-program="$build/monthview/vorncalendar"
+program="$build/bin/vorncalendar"
 writer="$build/bench/bench_reminders"
 [ -x "$program" ] && [ -x "$writer" ] || { echo "build $program and $writer first" >&2; exit 1; }
 

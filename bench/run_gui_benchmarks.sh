@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 runs=${2:-5}
-for p in monthview/vorncalendar bench/bench_floorwindow bench/bench_startup bench/bench_monthswitch; do
+for p in bin/vorncalendar bench/bench_floorwindow bench/bench_startup bench/bench_monthswitch; do
   [ -x "$build/$p" ] || { echo "build $build/$p first" >&2; exit 1; }
 done
 
@@ -24,7 +24,7 @@ trap 'kill "$wm" 2>/dev/null || true' EXIT
 sleep 1
 
 echo "== start-up, memory and idle CPU =="
-"$build/bench/bench_startup" "$build/monthview/vorncalendar" "$build/bench/bench_floorwindow" "$runs"
+"$build/bench/bench_startup" "$build/bin/vorncalendar" "$build/bench/bench_floorwindow" "$runs"
 echo
 echo "== month switch =="
 "$build/bench/bench_monthswitch" 2>/dev/null

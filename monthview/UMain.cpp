@@ -506,7 +506,17 @@ void TfrmManyYear::N11Click() {
 // ---- Reminders ----
 
 bool TfrmManyYear::LoadNoteAlarms(const QString& Path) {
-    return FAlarmReader.Load(XMLDoc, Path, FNoteAlarms);
+    const bool Ok = FAlarmReader.Load(XMLDoc, Path, FNoteAlarms);
+    // Reminders that cannot be read are not dropped without a word: the
+    // desktop is told once why, and again only for another reason.
+    if (Ok) {
+        FAlarmFailureTold.clear();
+    } else if (FAlarmReader.Failure() != FAlarmFailureTold) {
+        FAlarmFailureTold = FAlarmReader.Failure();
+        if (FReminderNotice)
+            FReminderNotice->Tell(QStringLiteral("便签提醒可能不全"), FAlarmFailureTold);
+    }
+    return Ok;
 }
 
 void TfrmManyYear::SetReminderSender(TReminderNotice::Sender Send) {
@@ -524,7 +534,7 @@ void TfrmManyYear::tNoteAlarmTimer() {
     const QString path = NotesFile();
     if (!QFileInfo::exists(path))
         return;
-    LoadNoteAlarms(path);
+    (void)LoadNoteAlarms(path); // the slots read before a failure still count
     const int slot = FindDueAlarm(FNoteAlarms, CurrentMinuteText());
     if (slot < 0)
         return;

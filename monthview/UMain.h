@@ -106,6 +106,7 @@ public:
     TNoteAlarms FNoteAlarms;
 
     // Rebuilds the alarm table from today's notes in Path; the walk's result.
+    // A failure is told to the desktop once, until the file reads again.
     bool LoadNoteAlarms(const QString& Path);
     // Jitters Window diagonally by one pixel for about 1.3 s, letting every
     // window paint and answer input meanwhile, and puts it back where it was.
@@ -165,6 +166,7 @@ private:
     TNoteAlarmReader FAlarmReader;
     std::unique_ptr<TReminderNotice> FReminderNotice;
     bool FShaking = false;
+    QString FAlarmFailureTold;
 };
 
 // The main window while it exists, else nullptr.

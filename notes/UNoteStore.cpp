@@ -92,21 +92,6 @@ QList<FileNote> notesOf(const XmlNode& Day) {
     return Notes;
 }
 
-// Every group the walk hands over, with the walk's outcome: what a reader of
-// the file sees.
-QStringList walkDigest(const XmlDocument& Document) {
-    QStringList Digest;
-    QString Failure;
-    const bool Ok = WalkNotes(
-        Document, QString(), false,
-        [&Digest](const NoteRecord& Note) {
-            Digest << Note.DayNode + QLatin1Char('\n') + Note.Texts.join(QLatin1Char('\n'));
-        },
-        nullptr, &Failure);
-    Digest << (Ok ? QStringLiteral("ok") : QStringLiteral("failed: ") + Failure);
-    return Digest;
-}
-
 // Every note of the day nodes of that name, found by name, as texts.
 QStringList dayDigest(const XmlDocument& Document, const QString& DayName) {
     QStringList Digest;
@@ -325,7 +310,9 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
         if (!Changed && !Editor.Modified())
             return Result;
 
-        // What is about to be written must read back as exactly this document.
+        // What is about to be written must read back, through the program's
+        // own loader, as exactly this document: the same tree node for node
+        // (so every reader sees the same notes), and the same notes of the day.
         const QByteArray Bytes = Document.ToBytes();
         XmlDocument Check;
         try {
@@ -333,7 +320,7 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
         } catch (const XmlError& E) {
             throw FileError(QStringLiteral("便签写出后无法读回（%1）").arg(E.Message()));
         }
-        if (walkDigest(Check) != walkDigest(Document) ||
+        if (!Check.SameContent(Document) ||
             dayDigest(Check, DayName) != dayDigest(Document, DayName))
             throw FileError(QStringLiteral("便签写出后读回的内容与要保存的不一致。"));
         FileIO::WriteFileAtomically(Path, Bytes);

@@ -2,18 +2,15 @@
 
 #include "UForms.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QMessageBox>
+#include <QStandardPaths>
+#include <QThread>
 #include <exception>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#else
-#include <QCryptographicHash>
-#include <QDir>
-#endif
 
 namespace {
 const QByteArray RaiseCommand = "raise\n";
@@ -81,50 +78,66 @@ void TApplication::InstallFontSubstitutions() {
                                 QStringLiteral("Noto Serif CJK SC")});
 }
 
-QString TApplication::InstanceName() {
-#ifdef Q_OS_UNIX
-    return QStringLiteral("VORNCalendar-%1").arg(::getuid());
-#else
-    const QByteArray home = QDir::homePath().toUtf8();
-    return QStringLiteral("VORNCalendar-") +
-           QString::fromLatin1(QCryptographicHash::hash(home, QCryptographicHash::Sha1).toHex());
-#endif
+QString TApplication::InstanceDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
-bool TApplication::ClaimSingleInstance(const QString& Name) {
-    auto askRunningInstance = [&Name]() {
-        QLocalSocket socket;
-        socket.connectToServer(Name);
-        if (!socket.waitForConnected(1000))
-            return false;
-        socket.write(RaiseCommand);
-        socket.waitForBytesWritten(1000);
-        socket.disconnectFromServer();
-        return true;
-    };
+bool TApplication::ClaimSingleInstance(const QString& Dir) {
+    const QString lockPath = Dir + QStringLiteral("/vorncalendar.lock");
+    const QString socketPath = Dir + QStringLiteral("/vorncalendar.socket");
+    if (Dir.isEmpty())
+        return true; // no private folder at all: run rather than not at all
 
+    auto lock = std::make_unique<QLockFile>(lockPath);
+    // Held for the whole run: only a holder that no longer runs makes it stale.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError)
+            return true; // the folder is not writable: nothing to share it with
+        // Another instance runs; it may still be starting, so ask for a while.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 5000) {
+            QLocalSocket socket;
+            socket.connectToServer(socketPath);
+            if (socket.waitForConnected(500)) {
+                socket.write(RaiseCommand);
+                socket.waitForBytesWritten(1000);
+                // The answer tells that it was heard before this process goes.
+                socket.waitForReadyRead(2000);
+                socket.disconnectFromServer();
+                return false;
+            }
+            QThread::msleep(100);
+            // The other instance may have ended meanwhile: then this one runs.
+            if (lock->tryLock(0))
+                break;
+        }
+        if (!lock->isLocked())
+            return false; // it holds the lock and never answered: leave it be
+    }
+    FInstanceLock = std::move(lock);
+
+    // The socket of an instance that died, or anything else left at the name
+    // in this private folder, goes; the lock says it is this process's now.
+    QLocalServer::removeServer(socketPath);
     auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(Name)) {
-        if (askRunningInstance()) {
-            delete server;
-            return false;
-        }
-        // Nobody answers: a socket left behind by an instance that crashed.
-        QLocalServer::removeServer(Name);
-        if (!server->listen(Name)) {
-            // Still no server of our own: run anyway rather than not at all.
-            delete server;
-            return true;
-        }
+    // No UserAccessOption: with it Qt binds elsewhere and renames the socket
+    // over the name, so listening would succeed next to a live instance. The
+    // folder itself keeps other users out.
+    if (!server->listen(socketPath)) {
+        delete server;
+        return true;
     }
     FServer = server;
     connect(server, &QLocalServer::newConnection, this, [this]() {
         while (QLocalSocket* socket = FServer->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket]() {
-                if (socket->readAll().contains(RaiseCommand.trimmed()))
+                if (socket->readAll().contains(RaiseCommand.trimmed())) {
+                    socket->write("ok\n");
                     emit RaiseRequested();
+                }
             });
         }
     });

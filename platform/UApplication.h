@@ -6,7 +6,10 @@
 #include <QString>
 #include <exception>
 
+#include <memory>
+
 class QLocalServer;
+class QLockFile;
 
 class TApplication : public QApplication {
     Q_OBJECT
@@ -24,14 +27,20 @@ public:
     // "楷体_GB2312" to a Kai face.
     static void InstallFontSubstitutions();
 
-    // The per-user name under which the running instance listens.
-    static QString InstanceName();
+    // Where the running instance keeps its lock and its socket: the user's
+    // private runtime folder (XDG_RUNTIME_DIR, mode 0700, which no other user
+    // can enter).
+    static QString InstanceDir();
 
-    // Makes this process the one instance for Name. When another process
-    // already holds it, asks that one to bring its main window to the front
-    // and returns false: the caller should exit. Otherwise listens for later
-    // starts (RaiseRequested) and returns true.
-    bool ClaimSingleInstance(const QString& Name = InstanceName());
+    // Makes this process the one instance of the program for the user. The
+    // lock vorncalendar.lock in Dir decides (two starts at the same moment
+    // cannot both win, and a lock left by an instance that died is taken
+    // over); the winner listens on the socket vorncalendar.socket beside it.
+    // When another instance holds the lock, asks it to bring its main window
+    // to the front (waiting a few seconds for an instance that is still
+    // starting) and returns false: the caller should exit with 0. Otherwise
+    // listens for later starts (RaiseRequested) and returns true.
+    bool ClaimSingleInstance(const QString& Dir = InstanceDir());
 
     // Shows Text as the general error handler does. Replaceable in tests.
     virtual void ShowException(const QString& Text);
@@ -44,6 +53,7 @@ signals:
     void RaiseRequested();
 
 private:
+    std::unique_ptr<QLockFile> FInstanceLock;
     QLocalServer* FServer = nullptr;
     bool FShowingException = false;
 };

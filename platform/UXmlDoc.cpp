@@ -1,8 +1,11 @@
 #include "UXmlDoc.h"
 
+#include "UGbCodec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <libxml/encoding.h>
@@ -73,8 +76,7 @@ int gb2312Input(unsigned char* out, int* outlen, const unsigned char* in, int* i
 // Written strictly as GB2312; libxml2 writes a character reference for every
 // character this refuses.
 int gb2312Output(unsigned char* out, int* outlen, const unsigned char* in, int* inlen) {
-    thread_local Iconv cd("GB2312", "UTF-8");
-    return convert(cd, out, outlen, in, inlen);
+    return GbCodec::Utf8ToGb2312(in, inlen, out, outlen);
 }
 
 xmlParserInputPtr refuseExternal(const char* url, const char*, xmlParserCtxtPtr ctxt) {
@@ -178,6 +180,8 @@ bool encodable(const QByteArray& utf8, const QByteArray& encoding) {
     const QByteArray upper = encoding.toUpper();
     if (upper.startsWith("UTF") || upper.startsWith("UCS"))
         return true;
+    if (upper == "GB2312")
+        return GbCodec::FitsGb2312(utf8.constData(), utf8.size());
     Iconv cd(upper == "GB2312" ? "GB2312" : encoding.constData(), "UTF-8");
     if (!cd.Ok())
         return true; // libxml2 itself will refuse an unknown encoding
@@ -191,6 +195,12 @@ bool encodable(const QByteArray& utf8, const QByteArray& encoding) {
 void requireEncodable(const xmlChar* raw, const char* what, const QByteArray& encoding) {
     if (!raw)
         return;
+    // Markup that is all ASCII fits every encoding a notes file may declare.
+    bool ascii = true;
+    for (const xmlChar* c = raw; *c && ascii; ++c)
+        ascii = *c < 0x80;
+    if (ascii)
+        return;
     const QByteArray utf8(reinterpret_cast<const char*>(raw));
     if (!encodable(utf8, encoding))
         throw XmlError(QStringLiteral("%1“%2”无法用 %3 编码写入文件，文件未作改动。")
@@ -202,12 +212,16 @@ void requireEncodable(const xmlChar* raw, const char* what, const QByteArray& en
 // character-data sections cannot carry character references: a character the
 // encoding cannot hold there would make the file unreadable. A character-data
 // section becomes plain text (the same text; only its spelling in the file
-// changes), everything else stops the save.
-void requireWritable(xmlNode* n, const QByteArray& encoding) {
+// changes), everything else stops the save. Element names are shared by the
+// parser's dictionary, so each distinct one is checked once (Known).
+void requireWritable(xmlNode* n, const QByteArray& encoding, QSet<const xmlChar*>& Known) {
     for (; n; n = n->next) {
         switch (n->type) {
         case XML_ELEMENT_NODE:
-            requireEncodable(n->name, "元素名", encoding);
+            if (!Known.contains(n->name)) {
+                requireEncodable(n->name, "元素名", encoding);
+                Known.insert(n->name);
+            }
             if (n->ns)
                 requireEncodable(n->ns->prefix, "命名空间前缀", encoding);
             for (xmlNs* ns = n->nsDef; ns; ns = ns->next)
@@ -217,7 +231,7 @@ void requireWritable(xmlNode* n, const QByteArray& encoding) {
                 if (a->ns)
                     requireEncodable(a->ns->prefix, "命名空间前缀", encoding);
             }
-            requireWritable(n->children, encoding);
+            requireWritable(n->children, encoding, Known);
             break;
         case XML_COMMENT_NODE:
             requireEncodable(n->content, "注释", encoding);
@@ -391,20 +405,7 @@ bool declaresGb2312(const QByteArray& data) {
 
 // Decodes the whole file as GB18030 (the superset of GB2312 and GBK).
 bool gb18030ToUtf8(const QByteArray& data, QByteArray& utf8, qsizetype& badOffset) {
-    Iconv cd("UTF-8", "GB18030");
-    if (!cd.Ok())
-        return false;
-    utf8.resize(data.size() * 2 + 16);
-    int inlen = int(data.size());
-    int outlen = int(utf8.size());
-    const int err = cd.Convert(reinterpret_cast<const unsigned char*>(data.constData()), &inlen,
-                               reinterpret_cast<unsigned char*>(utf8.data()), &outlen);
-    if (err != 0) {
-        badOffset = inlen;
-        return false;
-    }
-    utf8.resize(outlen);
-    return true;
+    return GbCodec::Gb18030ToUtf8(data, utf8, badOffset);
 }
 
 } // namespace
@@ -680,7 +681,7 @@ void XmlDocument::LoadFromBytes(const QByteArray& data, const QString& sourceNam
     // expansion bounded on its own (its amplification checks stay on without
     // XML_PARSE_HUGE, and so do its limits on the length of a text and a name
     // and on the depth of nesting).
-    const int options = XML_PARSE_NONET | XML_PARSE_NOWARNING;
+    const int options = XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     // The first error tells where the file goes wrong; libxml2 may report
     // follow-up errors after it. Collecting them also keeps them off stderr.
     struct FirstError {
@@ -810,7 +811,8 @@ QByteArray XmlDocument::ToBytes() const {
                                     : QByteArray("UTF-8");
     if (doc_->intSubset || doc_->extSubset)
         throw XmlError(QStringLiteral("文档含有文档类型声明，便签文件不能这样保存。"));
-    requireWritable(doc_->children, encoding);
+    QSet<const xmlChar*> known;
+    requireWritable(doc_->children, encoding, known);
     xmlChar* mem = nullptr;
     int size = 0;
     xmlDocDumpMemoryEnc(doc_, &mem, &size, encoding.constData());
@@ -820,6 +822,56 @@ QByteArray XmlDocument::ToBytes() const {
     QByteArray out(reinterpret_cast<const char*>(mem), size);
     xmlFree(mem);
     return out;
+}
+
+namespace {
+
+bool sameText(const xmlChar* a, const xmlChar* b) {
+    return xmlStrEqual(a ? a : bytes(""), b ? b : bytes("")) != 0;
+}
+
+bool sameNs(const xmlNs* a, const xmlNs* b) {
+    if (!a || !b)
+        return a == b;
+    return sameText(a->prefix, b->prefix) && sameText(a->href, b->href);
+}
+
+bool sameNodes(const xmlNode* a, const xmlNode* b) {
+    for (; a && b; a = a->next, b = b->next) {
+        if (a->type != b->type || !sameText(a->name, b->name) || !sameNs(a->ns, b->ns))
+            return false;
+        if (a->type == XML_ELEMENT_NODE) {
+            const xmlNs* na = a->nsDef;
+            const xmlNs* nb = b->nsDef;
+            for (; na && nb; na = na->next, nb = nb->next)
+                if (!sameNs(na, nb))
+                    return false;
+            if (na || nb)
+                return false;
+            const xmlAttr* pa = a->properties;
+            const xmlAttr* pb = b->properties;
+            for (; pa && pb; pa = pa->next, pb = pb->next) {
+                if (!sameText(pa->name, pb->name) || !sameNs(pa->ns, pb->ns) ||
+                    !sameNodes(pa->children, pb->children))
+                    return false;
+            }
+            if (pa || pb || !sameNodes(a->children, b->children))
+                return false;
+        } else if (!sameText(a->content, b->content)) {
+            return false;
+        }
+    }
+    return !a && !b;
+}
+
+} // namespace
+
+bool XmlDocument::SameContent(const XmlDocument& Other) const {
+    if (!doc_ || !Other.doc_)
+        return doc_ == Other.doc_;
+    return sameText(doc_->version, Other.doc_->version) &&
+           sameText(doc_->encoding, Other.doc_->encoding) &&
+           sameNodes(doc_->children, Other.doc_->children);
 }
 
 void XmlDocument::Save(const QString& path) {

@@ -153,6 +153,11 @@ public:
     // The bytes Save would write (the same checks, nothing written).
     QByteArray ToBytes() const;
 
+    // True when Other holds the same declaration and the same tree: the same
+    // nodes in the same order, with the same names, namespaces, attributes
+    // and texts. Two such documents give every reader the same answers.
+    bool SameContent(const XmlDocument& Other) const;
+
 private:
     friend class XmlNode;
     void Free();

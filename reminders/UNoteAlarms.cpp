@@ -5,20 +5,23 @@
 
 #include <QFile>
 
-bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms) {
+bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms,
+                    QString* Failure) {
     Alarms = TNoteAlarms(NoteAlarmSlots);
     int position = 0; // runs on across all of today's day nodes
-    return ReadNotes(Document, Path, /*TodayOnly=*/true, /*SkipSeed=*/false,
-                     [&](const NoteRecord& Note) {
-                         if (Note.FlagText() == QStringLiteral("是")) {
-                             if (position >= Alarms.size()) {
-                                 Alarms.resize(position + 1);
-                             }
-                             Alarms[position].Title = Note.Title();
-                             Alarms[position].Time = Note.TimeText();
-                         }
-                         ++position;
-                     });
+    return ReadNotes(
+        Document, Path, /*TodayOnly=*/true, /*SkipSeed=*/false,
+        [&](const NoteRecord& Note) {
+            if (Note.FlagText() == QStringLiteral("是")) {
+                if (position >= Alarms.size()) {
+                    Alarms.resize(position + 1);
+                }
+                Alarms[position].Title = Note.Title();
+                Alarms[position].Time = Note.TimeText();
+            }
+            ++position;
+        },
+        nullptr, Failure);
 }
 
 namespace {
@@ -42,7 +45,8 @@ bool TNoteAlarmReader::Load(XmlDocument& Document, const QString& Path, TNoteAla
         return FResult;
     }
     ++FWalkCount;
-    FResult = LoadNoteAlarms(Document, Path, Alarms);
+    FFailure.clear();
+    FResult = LoadNoteAlarms(Document, Path, Alarms, &FFailure);
     // Remember the walk only for the bytes it saw: the file is read again and
     // must not have changed during the walk. An unreadable file is walked
     // again next time.

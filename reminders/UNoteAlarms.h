@@ -25,8 +25,10 @@ inline constexpr int NoteAlarmSlots = 10;
 // Rebuilds Alarms from today's notes in Path, read through Document: slot i
 // belongs to today's note at position i (every note counts, flagged or not)
 // and is filled when that note's flag text is exactly "是". Returns the walk's
-// result; slots filled before a failure stay filled.
-bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
+// result (Failure, when given, receives why it stopped); slots filled before
+// a failure stay filled.
+[[nodiscard]] bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms,
+                                  QString* Failure = nullptr);
 
 // LoadNoteAlarms for a timer that asks every second. The file's bytes are read
 // on every call and compared with those of the last walk; only when they (or
@@ -35,7 +37,9 @@ bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Ala
 // file's size and time stamps, while an unchanged file costs one read.
 class TNoteAlarmReader {
 public:
-    bool Load(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
+    [[nodiscard]] bool Load(XmlDocument& Document, const QString& Path, TNoteAlarms& Alarms);
+    // Why the last walk stopped, or empty after one that ran to its end.
+    const QString& Failure() const { return FFailure; }
     // How many times the file has really been walked (for benchmarks and tests).
     int WalkCount() const { return FWalkCount; }
     // How many times the file's bytes have been read.
@@ -48,6 +52,7 @@ private:
     QByteArray FBytes;
     TNoteAlarms FAlarms;
     bool FResult = false;
+    QString FFailure;
     int FWalkCount = 0;
     int FReadCount = 0;
 };

@@ -20,6 +20,12 @@ bool TReminderNotice::NotifyOnce(const TNoteAlarm& Alarm) {
     return true;
 }
 
+void TReminderNotice::Tell(const QString& Summary, const QString& Body) {
+    if (FSend) {
+        FSend(Summary, Body);
+    }
+}
+
 QString TReminderNotice::Summary(const TNoteAlarm& Alarm) {
     return Alarm.Title;
 }

@@ -19,6 +19,10 @@ public:
     // time) has been announced before. Returns whether it sent one.
     bool NotifyOnce(const TNoteAlarm& Alarm);
 
+    // Sends a notification that is not a reminder (the notes file cannot be
+    // read, say).
+    void Tell(const QString& Summary, const QString& Body);
+
     static QString Summary(const TNoteAlarm& Alarm);
     static QString Body(const TNoteAlarm& Alarm);
 

@@ -30,23 +30,25 @@ void prepareSharedOpenGL() {
     qt_gl_set_global_share_context(context);
     // The engine also checks the switch. Set this late it draws a warning
     // that does not apply here.
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qInstallMessageHandler(previous);
 }
 
-// Where the library is looked for: next to an installed program
-// (bin/../lib/vorncalendar), then where the build put it.
+QString& testLibraryFile() {
+    static QString file;
+    return file;
+}
+
+// Where the library is looked for: beside the program (bin/../lib/vorncalendar),
+// and nowhere else. The folder the program was built in may be writable by
+// others (under /tmp, say), so an installed program never looks there.
 QStringList libraryCandidates() {
-    QStringList candidates;
+    if (!testLibraryFile().isEmpty())
+        return {testLibraryFile()};
     const QString dir = QCoreApplication::applicationDirPath();
-    candidates << QDir(dir).filePath(
-        QStringLiteral("../lib/vorncalendar/" VORN_WEATHER_PANEL_FILE));
-#ifdef VORN_WEATHER_PANEL_BUILD_PATH
-    candidates << QStringLiteral(VORN_WEATHER_PANEL_BUILD_PATH);
-#endif
-    return candidates;
+    return {QDir(dir).filePath(QStringLiteral("../lib/vorncalendar/" VORN_WEATHER_PANEL_FILE))};
 }
 
 WeatherPanelFactory loadFactory(QString* Error) {
@@ -68,14 +70,22 @@ WeatherPanelFactory loadFactory(QString* Error) {
         delete library;
     }
     if (Error) {
-        *Error = failures.isEmpty() ? QStringLiteral("The weather panel's library %1 was not found")
-                                          .arg(QStringLiteral(VORN_WEATHER_PANEL_FILE))
-                                    : failures.join(QLatin1Char('\n'));
+        *Error =
+            failures.isEmpty()
+                ? QStringLiteral("找不到天气预报面板的程序库 %1。")
+                      .arg(QDir::toNativeSeparators(libraryCandidates().join(QStringLiteral("、"))))
+                : QStringLiteral("无法载入天气预报面板：%1").arg(failures.join(QLatin1Char('\n')));
     }
     return nullptr;
 }
 
 } // namespace
+
+namespace WeatherPanelTesting {
+void SetLibraryFile(const QString& Path) {
+    testLibraryFile() = Path;
+}
+} // namespace WeatherPanelTesting
 
 TWeatherPanel* CreateWeatherPanel(QString* Error) {
     const WeatherPanelFactory factory = loadFactory(Error);

@@ -27,8 +27,15 @@ extern TWeatherPanel* frmWeather;
 
 // Loads the panel's library when it is not loaded yet and makes a panel,
 // hidden and owned by the application. Returns nullptr, with the reason in
-// Error, when the library cannot be loaded.
+// Error, when the library cannot be loaded. The library is looked for only
+// beside the program, in ../lib/vorncalendar, where the package installs it
+// and where the build puts it for the program it builds.
 TWeatherPanel* CreateWeatherPanel(QString* Error = nullptr);
+
+namespace WeatherPanelTesting {
+// Test programs live elsewhere in the build: they name the library's file.
+void SetLibraryFile(const QString& Path);
+} // namespace WeatherPanelTesting
 
 // The entry point the panel's library exports.
 using WeatherPanelFactory = TWeatherPanel* (*)();

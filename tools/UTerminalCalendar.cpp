@@ -16,6 +16,9 @@ const char* const TerminalUsage =
     "yyyy-mm-dd\n"
     "       vorncal notes [--today] [FILE]  list the notes (default: the notes file of the "
     "calendar)\n"
+    "       vorncal notes add --title T --time HH:MM [--date YYYY-MM-DD] [--remind]\n"
+    "                         [--content C] [--file FILE]   add or update a note\n"
+    "       vorncal notes delete --title T [--date YYYY-MM-DD] [--file FILE]   delete one\n"
     "       vorncal --help              print this help\n"
     "\n"
     "A month shows for each day: its number with 休 (a day off of an official holiday)\n"
@@ -32,14 +35,23 @@ const char* const TerminalUsage =
     "corrects years, one line per day: date, 休 or 班, and the holiday's name,\n"
     "separated by tabs, e.g. \"2027-01-01<TAB>休<TAB>元旦\"; # starts a comment. The lines\n"
     "of a year replace that year's compiled-in days (25-31 December count to the next\n"
-    "year). A line that cannot be read is reported on stderr and skipped.\n";
+    "year). A line that cannot be read is reported on stderr and skipped.\n"
+    "\n"
+    "notes add writes into the day of --date (default today): a note of that day\n"
+    "whose title equals T, ignoring case, gets the new time, reminder and content;\n"
+    "otherwise a new note is added. notes delete removes the first note of that day\n"
+    "whose title equals T, ignoring case. Both take the notes file's lock and check\n"
+    "what they write, as the calendar window does, so they are safe beside it. Exit\n"
+    "status: 0 when the file holds the change, 1 when it could not be read or\n"
+    "written or holds no such note to delete (the file is then unchanged; one line\n"
+    "on stderr says why), 2 for bad arguments. \"vorncal notes --help\" says more.\n";
 
 namespace {
 
 constexpr int CellWidth = 10; // terminal columns per weekday column
 constexpr const char* Accepted =
     "expected: vorncal [YEAR MONTH] | vorncal --tsv FROM TO (yyyy-mm-dd, 1901-01-01 to "
-    "2050-12-31) | vorncal notes [--today] [FILE] | vorncal --help";
+    "2050-12-31) | vorncal notes [--today] [FILE] | vorncal notes add|delete ... | vorncal --help";
 
 struct UsageError {
     std::string What;

@@ -8,6 +8,7 @@
 #include "UForms.h"
 #include "UGradientPanel.h"
 #include "UMain.h"
+#include "UWeatherPanel.h"
 #include "UMenuButton.h"
 #include "UPopupMenu.h"
 #include "USettings.h"
@@ -65,6 +66,7 @@ private:
 };
 
 void TestMainWindow::init() {
+    WeatherPanelTesting::SetLibraryFile(QStringLiteral(VORN_WEATHER_PANEL_LIBRARY));
     FDir = new QTemporaryDir;
     Clock::SetNowFunction([] { return QDateTime(QDate(2024, 2, 10), QTime(9, 30, 0)); });
 }

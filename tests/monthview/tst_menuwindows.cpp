@@ -47,6 +47,7 @@ private:
 };
 
 void TestMenuWindows::init() {
+    WeatherPanelTesting::SetLibraryFile(QStringLiteral(VORN_WEATHER_PANEL_LIBRARY));
     Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 10), QTime(8, 30, 0)); });
     FDir = new QTemporaryDir;
     FMain = new TfrmManyYear(FDir->path());

@@ -52,6 +52,7 @@ private slots:
     void closingDuringShake();
     void noticeOncePerReminder();
     void reminderKeepsMenuCaption();
+    void unreadableFileIsToldOnce();
 
 private:
     void WriteNotes(const QList<Note>& notes);
@@ -285,6 +286,29 @@ void TestReminders::reminderKeepsMenuCaption() {
     FMain->N5->trigger();
     QCOMPARE(FMain->N5->text(), TfrmManyYear::HideNotesCaption);
     QVERIFY(frmNoteList->isVisible());
+}
+
+void TestReminders::unreadableFileIsToldOnce() {
+    // The tick cannot read the notes: the desktop is told once why, not on
+    // every second, and again when the file breaks in another way.
+    QFile file(FMain->NotesFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n<便签列表><Date2026-12-10>");
+    file.close();
+    QCOMPARE(Tick(), 0);
+    QCOMPARE(Tick(), 0);
+    QCOMPARE(FNotices.size(), 1);
+    QVERIFY2(FNotices.first().startsWith(QStringLiteral("便签提醒可能不全|")) &&
+                 FNotices.first().contains(QStringLiteral("已损坏")),
+             qPrintable(FNotices.first()));
+    // Read again: the next failure is told anew.
+    WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}});
+    QCOMPARE(Tick(), 0);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("not xml at all");
+    file.close();
+    QCOMPARE(Tick(), 0);
+    QCOMPARE(FNotices.size(), 2);
 }
 
 QTEST_MAIN(TestReminders)

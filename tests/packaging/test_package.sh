@@ -135,6 +135,11 @@ for rel in usr/bin/vorncalendar usr/bin/vorncal usr/lib/vorncalendar/libvorn_wea
   if readelf -d "$bin" | grep -qE 'R(UN)?PATH'; then
     fail "$rel keeps a run path: $(readelf -d "$bin" | grep -E 'R(UN)?PATH')"
   fi
+  # Nothing of the build folder is left in it: a program that looked for a
+  # library there would load whatever another user put into a build under /tmp.
+  if strings -a "$bin" | grep -qF "$build"; then
+    fail "$rel names the build folder: $(strings -a "$bin" | grep -F "$build" | head -3)"
+  fi
   # Every shared library the program links is found on this system, and the
   # package that holds it is named in Depends.
   ldd_out=$(ldd "$bin")

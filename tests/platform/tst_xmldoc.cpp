@@ -1,5 +1,6 @@
 // The XML document class: loading rules, the child-list and text operations,
 // encodings, hostile files and atomic saves.
+#include "UGbCodec.h"
 #include "UXmlDoc.h"
 
 #include <QDir>
@@ -90,6 +91,7 @@ private slots:
     void navigation();
     void declarationAndSeedShape();
     void gbkInputLoads();
+    void codecAgreesWithIconv();
     void foreignCharactersSurviveSave_data();
     void foreignCharactersSurviveSave();
     void otherDeclaredEncodings_data();
@@ -249,6 +251,76 @@ void TestXmlDoc::gbkInputLoads() {
     const XmlNode day = doc.DocumentElement().Child(0);
     QCOMPARE(day.Child(0).Text(), QStringLiteral("朱镕基"));
     QCOMPARE(day.Child(3).Text(), QStringLiteral("堃喆"));
+}
+
+void TestXmlDoc::codecAgreesWithIconv() {
+    // The fast tables give what iconv gives: every two-byte GB18030 code
+    // decoded, every character of the Basic Multilingual Plane encoded as
+    // strict GB2312 or refused, and the four-byte codes beyond GBK decoded.
+    iconv_t decode = iconv_open("UTF-8", "GB18030");
+    QVERIFY(decode != reinterpret_cast<iconv_t>(-1));
+    auto viaIconv = [&](iconv_t cd, const QByteArray& in, QByteArray& out) {
+        out = QByteArray(in.size() * 4 + 8, '\0');
+        char* src = const_cast<char*>(in.constData());
+        char* dst = out.data();
+        size_t srcLeft = size_t(in.size()), dstLeft = size_t(out.size());
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) && srcLeft == 0;
+        out.resize(out.size() - qsizetype(dstLeft));
+        return ok;
+    };
+    int twoByte = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const QByteArray code{char(lead), char(trail)};
+            QByteArray expected, actual;
+            qsizetype bad = -1;
+            const bool ok = viaIconv(decode, code, expected);
+            QCOMPARE(GbCodec::Gb18030ToUtf8(code, actual, bad), ok);
+            if (ok) {
+                QCOMPARE(actual, expected);
+                ++twoByte;
+            }
+        }
+    }
+    QVERIFY(twoByte > 20000);
+    for (const QByteArray& code : {QByteArray("\x81\x30\x81\x30"), QByteArray("\x95\x32\x82\x36"),
+                                   QByteArray("\x84\x31\xA4\x39"), QByteArray("\x81\x30")}) {
+        QByteArray expected, actual;
+        qsizetype bad = -1;
+        const bool ok = viaIconv(decode, code, expected);
+        QCOMPARE(GbCodec::Gb18030ToUtf8(code, actual, bad), ok);
+        if (ok)
+            QCOMPARE(actual, expected);
+    }
+    iconv_close(decode);
+
+    iconv_t encode = iconv_open("GB2312", "UTF-8");
+    QVERIFY(encode != reinterpret_cast<iconv_t>(-1));
+    int encodable = 0;
+    for (char32_t c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const QByteArray utf8 = QString::fromUcs4(&c, 1).toUtf8();
+        QByteArray expected;
+        const bool ok = viaIconv(encode, utf8, expected);
+        QCOMPARE(GbCodec::FitsGb2312(utf8.constData(), utf8.size()), ok);
+        unsigned char out[8];
+        int inLength = int(utf8.size());
+        int outLength = int(sizeof(out));
+        const int written = GbCodec::Utf8ToGb2312(
+            reinterpret_cast<const unsigned char*>(utf8.constData()), &inLength, out, &outLength);
+        if (ok) {
+            QCOMPARE(written, int(expected.size()));
+            QCOMPARE(QByteArray(reinterpret_cast<char*>(out), outLength), expected);
+            ++encodable;
+        } else {
+            QCOMPARE(written, -2);
+            QCOMPARE(inLength, 0);
+        }
+    }
+    QVERIFY(encodable > 7000);
+    iconv_close(encode);
 }
 
 void TestXmlDoc::foreignCharactersSurviveSave_data() {

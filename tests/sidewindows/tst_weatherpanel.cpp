@@ -116,6 +116,7 @@ private slots:
         // from the panel's library, loaded at run time (the one this test
         // also links).
         QString error;
+        WeatherPanelTesting::SetLibraryFile(QStringLiteral(VORN_WEATHER_PANEL_LIBRARY));
         frmWeather = CreateWeatherPanel(&error);
         QVERIFY2(frmWeather, qPrintable(error));
         FPanel = static_cast<TfrmWeather*>(frmWeather);
