@@ -9,12 +9,14 @@
 #include "UDayGrid.h"
 #include "UForms.h"
 #include "UGradientPanel.h"
+#include "UHolidays.h"
 #include "UMenuButton.h"
 #include "UNoteAdd.h"
 #include "UNoteHis.h"
 #include "UNoteList.h"
 #include "UNoteset.h"
 #include "UPopupMenu.h"
+#include "UProgramPalette.h"
 #include "USettings.h"
 #include "USettingsFile.h"
 #include "USpinner.h"
@@ -24,6 +26,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -118,6 +122,9 @@ TfrmManyYear::TfrmManyYear(const QString& DataDir, QWidget* Parent)
     setObjectName(QStringLiteral("frmManyYear"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("万年历"));
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setFixedSize(ClientWidth, ClientHeight);
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11, false));
 
@@ -244,6 +251,7 @@ void TfrmManyYear::createControls() {
     advDays->SetSelectionColor(QColor(241, 193, 94));
     advDays->SetHeaderGradient(QColor(246, 249, 251), QColor(210, 219, 232));
     connect(advDays, &TDayGrid::DrawCell, this, &TfrmManyYear::advDaysDrawCell);
+    connect(advDays, &TDayGrid::SelectionChanged, this, &TfrmManyYear::advDaysSelectionChanged);
 
     connect(rsYear, &TSpinner::Changed, this, &TfrmManyYear::rsYearChange);
     connect(rsMonth, &TSpinner::Changed, this, &TfrmManyYear::rsMonthChange);
@@ -300,9 +308,12 @@ void TfrmManyYear::FormCreate() {
         advDays->SetCell(c, 0, QString::fromUtf8(WeekdayNames[c]));
 
     const QDateTime now = Clock::Now();
-    FTodayYear = now.date().year();
-    FTodayMonth = now.date().month();
-    FTodayDay = now.date().day();
+    FToday = now.date();
+    FTodayYear = FToday.year();
+    FTodayMonth = FToday.month();
+    FTodayDay = FToday.day();
+    FSelectedDate = FToday;
+    FWatchFrom = now;
 
     // The spinners keep the year within the engine's range. A clock outside it
     // shows the nearest month that the tables cover, without a today mark.
@@ -315,9 +326,7 @@ void TfrmManyYear::FormCreate() {
         rsMonth->SetValue(FTodayMonth);
     FillMonthPage(rsYear->Value(), rsMonth->Value());
 
-    const std::string holiday = GetHolidayName(toLocalSeconds(now));
-    if (!holiday.empty())
-        lblHolday->setText(QStringLiteral("今天是：%1").arg(QString::fromStdString(holiday)));
+    updateTodayTexts();
 
     ReadNoteSettings();
 }
@@ -339,6 +348,7 @@ void TfrmManyYear::FillMonthPage(int32_t Year, int32_t Month) {
         }
     }
 
+    QPoint selected(-1, -1);
     for (int r = 1; r <= 6; ++r) {
         for (int c = 0; c < 7; ++c) {
             const int d = r == 1 ? c - first + 1 : (7 - first) + 7 * (r - 2) + c + 1;
@@ -348,22 +358,106 @@ void TfrmManyYear::FillMonthPage(int32_t Year, int32_t Month) {
             }
             advDays->SetCell(c, r,
                              QString::fromStdString(DayCellText(MakeDayCell(Year, Month, d))));
-            if (Year == FTodayYear && Month == FTodayMonth && d == FTodayDay) {
+            if (Year == FTodayYear && Month == FTodayMonth && d == FTodayDay)
                 advDays->SetCellColor(c, r, TodayColor);
-                advDays->SetSelected(c, r);
-            }
+            if (FSelectedDate == QDate(Year, Month, d))
+                selected = QPoint(c, r);
         }
     }
+    // Only the day the user chose carries the frame, and only on its own
+    // month: a frame left at today's place on another month read as a
+    // second today.
+    advDays->SetSelected(selected.x(), selected.y());
     ++FFillCount;
 }
 
+void TfrmManyYear::ShowMonth(int32_t Year, int32_t Month) {
+    Year = qBound(FirstLunarYear, Year, LastLunarYear);
+    Month = qBound(1, Month, 12);
+    FTurningPage = true;
+    rsYear->SetValue(Year);
+    rsMonth->SetValue(Month);
+    FTurningPage = false;
+    FillMonthPage(Year, Month);
+}
+
+QDate TfrmManyYear::cellDate(int Col, int Row) const {
+    const int32_t year = rsYear->Value();
+    const int32_t month = rsMonth->Value();
+    if (Row < 1 || Row > 6 || Col < 0 || Col > 6)
+        return {};
+    const int first = GetWeekDay(year, month, 1) - 1;
+    const int d = (Row - 1) * 7 + Col - first + 1;
+    if (d < 1 || d > GetMonthDays(year, month))
+        return {};
+    return QDate(year, month, d);
+}
+
+void TfrmManyYear::advDaysSelectionChanged(int Col, int Row) {
+    const QDate chosen = cellDate(Col, Row);
+    if (!chosen.isValid()) {
+        // An empty cell is no day: the frame stays where it was.
+        FillMonthPage(rsYear->Value(), rsMonth->Value());
+        return;
+    }
+    FSelectedDate = chosen;
+}
+
+void TfrmManyYear::CheckToday() {
+    const QDate today = Clock::Now().date();
+    if (today == FToday)
+        return;
+    const QDate old = FToday;
+    FToday = today;
+    FTodayYear = today.year();
+    FTodayMonth = today.month();
+    FTodayDay = today.day();
+    // The frame that stood on today moves on with it; a day the user chose
+    // stays chosen.
+    if (FSelectedDate == old)
+        FSelectedDate = today;
+    // A page on the old today's month follows today; a page the user turned
+    // elsewhere stays there, with its mark gone or moved.
+    if (rsYear->Value() == old.year() && rsMonth->Value() == old.month())
+        ShowMonth(today.year(), today.month());
+    else
+        FillMonthPage(rsYear->Value(), rsMonth->Value());
+    updateTodayTexts();
+    if (frmNoteList)
+        frmNoteList->RefreshNotes(NotesFile());
+}
+
+void TfrmManyYear::updateTodayTexts() {
+    const std::string holiday = GetHolidayName(toLocalSeconds(QDateTime(FToday, QTime(12, 0))));
+    lblHolday->setText(holiday.empty()
+                           ? QString()
+                           : QStringLiteral("今天是：%1").arg(QString::fromStdString(holiday)));
+    if (tiTray)
+        tiTray->setToolTip(TrayToolTip());
+}
+
+QString TfrmManyYear::TrayToolTip() const {
+    QStringList lines{QStringLiteral("万年历")};
+    if (FToday.year() >= FirstLunarYear && FToday.year() <= LastLunarYear) {
+        const std::vector<std::string> details =
+            GetDayDetails(FToday.year(), FToday.month(), FToday.day(), THolidayTable::Compiled());
+        for (size_t i = 0; i < details.size() && i < 2; ++i)
+            lines << QString::fromStdString(details[i]);
+    } else {
+        lines << FToday.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (!lblHolday->text().isEmpty())
+        lines << lblHolday->text();
+    return lines.join(QLatin1Char('\n'));
+}
+
 void TfrmManyYear::rsYearChange() {
-    if (!FInitializing)
+    if (!FInitializing && !FTurningPage)
         FillMonthPage(rsYear->Value(), rsMonth->Value());
 }
 
 void TfrmManyYear::rsMonthChange() {
-    if (!FInitializing)
+    if (!FInitializing && !FTurningPage)
         FillMonthPage(rsYear->Value(), rsMonth->Value());
 }
 
@@ -524,46 +618,52 @@ void TfrmManyYear::SetReminderSender(TReminderNotice::Sender Send) {
 }
 
 void TfrmManyYear::tNoteAlarmTimer() {
-    // A tick that comes while a shake runs (the shake lets the timer through)
-    // is skipped: the next tick of the same minute shakes again.
-    if (FShaking)
-        return;
-    // With reminders off the file is not even looked at.
+    const QDateTime now = Clock::Now();
+    CheckToday();
+    // The minutes since the last look are looked at now; with reminders off
+    // or no notes file they pass unreminded, as before.
+    const QDateTime since = FWatchFrom;
+    FWatchFrom = now;
     if (Alarm == 0)
         return;
     const QString path = NotesFile();
     if (!QFileInfo::exists(path))
         return;
     (void)LoadNoteAlarms(path); // the slots read before a failure still count
-    const int slot = FindDueAlarm(FNoteAlarms, CurrentMinuteText());
-    if (slot < 0)
+    const QList<TDueAlarm> due = DueAlarms(FNoteAlarms, since, now);
+    if (due.isEmpty())
         return;
-    if (FReminderNotice)
-        FReminderNotice->NotifyOnce(FNoteAlarms[slot]);
-    ShakeNoteWindow(ShowNoteWindow(path));
+    // Each reminder is told once, with its own notification.
+    bool told = false;
+    bool onTime = false;
+    for (const TDueAlarm& d : due) {
+        if (FReminderNotice && FReminderNotice->NotifyOnce(d.Alarm, d.Late))
+            told = true;
+        onTime = onTime || !d.Late;
+    }
+    // A reminder of this minute keeps the note shaking for the rest of its
+    // minute, until the user presses on the note; one that comes late shakes
+    // it once, when it is told.
+    const QDateTime minute(now.date(), QTime(now.time().hour(), now.time().minute()));
+    if (!told && !(onTime && FAcknowledgedMinute != minute))
+        return;
+    if (told)
+        FAcknowledgedMinute = QDateTime();
+    TfrmNoteList* window = ShowNoteWindow(path);
+    connect(window, &TfrmNoteList::Pressed, this, &TfrmManyYear::AcknowledgeReminder,
+            Qt::UniqueConnection);
+    window->RefreshNotes(path, due);
+    ShakeNoteWindow(window);
 }
 
 void TfrmManyYear::ShakeNoteWindow(QWidget* Window) {
-    if (!Window)
-        return;
-    QPointer<TfrmManyYear> self(this);
-    QPointer<QWidget> window(Window);
-    const QPoint start = Window->pos();
-    FShaking = true;
-    for (int move = 1; move <= 26; ++move) {
-        QCoreApplication::processEvents();
-        // The user may close either window while the shake runs.
-        if (!self)
-            return;
-        if (!window)
-            break;
-        const int d = (move % 2 == 1) ? 1 : -1;
-        window->move(start + QPoint(d, d));
-        QThread::msleep(50);
-    }
-    if (window)
-        window->move(start);
-    FShaking = false;
+    FShaker.Start(Window);
+}
+
+void TfrmManyYear::AcknowledgeReminder() {
+    const QDateTime now = Clock::Now();
+    FAcknowledgedMinute = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()));
+    FShaker.Stop();
 }
 
 // ---- Tray, minimise and restore ----
@@ -621,7 +721,35 @@ void TfrmManyYear::BringToFront() {
 
 void TfrmManyYear::tiTrayActivated(QSystemTrayIcon::ActivationReason Reason) {
     switch (Reason) {
+    case QSystemTrayIcon::Trigger: {
+        // A left click: back to the front, or into the tray when it is in
+        // front already. A notification area of the StatusNotifierItem kind
+        // (most of today's panels) sends only this; the classic one sends it
+        // before a double-click too, so there it waits to see whether a
+        // second click follows.
+        auto toggle = [this] {
+            if (pmMain->isVisible())
+                return;
+            if (!IsProgramMinimized() && isVisible() && isActiveWindow())
+                MinimizeProgram();
+            else
+                BringToFront();
+        };
+        if (StatusNotifierHostRuns()) {
+            toggle();
+        } else {
+            if (!FTrayClick) {
+                FTrayClick = new QTimer(this);
+                FTrayClick->setSingleShot(true);
+                connect(FTrayClick, &QTimer::timeout, this, toggle);
+            }
+            FTrayClick->start(QApplication::doubleClickInterval());
+        }
+        break;
+    }
     case QSystemTrayIcon::DoubleClick:
+        if (FTrayClick)
+            FTrayClick->stop();
         if (!pmMain->isVisible())
             BringToFront();
         break;
@@ -635,6 +763,12 @@ void TfrmManyYear::tiTrayActivated(QSystemTrayIcon::ActivationReason Reason) {
     default:
         break;
     }
+}
+
+bool StatusNotifierHostRuns() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() &&
+           bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 bool TfrmManyYear::event(QEvent* Event) {

@@ -7,8 +7,11 @@
 #include "UNoteAlarms.h"
 #include "UPaths.h"
 #include "UReminderNotice.h"
+#include "UWindowShaker.h"
 #include "UXmlDoc.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
@@ -47,6 +50,19 @@ public:
 
     // Builds the page of Year (1901..2050) and Month (1..12) in advDays.
     void FillMonthPage(int32_t Year, int32_t Month);
+    // Turns the spinners to Year and Month and builds that page once.
+    void ShowMonth(int32_t Year, int32_t Month);
+    // Today as the page knows it, and the day the user chose (today at
+    // first). Only the chosen day carries the selection frame, and only on
+    // its own month's page.
+    QDate Today() const { return FToday; }
+    QDate SelectedDate() const { return FSelectedDate; }
+    // Looks at the clock: when the date has changed since the page last
+    // looked (midnight, a resume from suspend, a new clock or time zone), the
+    // today mark, the festival line, the tray's tooltip and the note window
+    // move to the new day, and a page that showed the old today's month turns
+    // to the new today's month. The reminder tick calls it every second.
+    void CheckToday();
     // Reads the settings file into the process-wide settings values.
     void ReadNoteSettings();
     // Puts the weather panel against this window's right edge.
@@ -108,10 +124,15 @@ public:
     // Rebuilds the alarm table from today's notes in Path; the walk's result.
     // A failure is told to the desktop once, until the file reads again.
     bool LoadNoteAlarms(const QString& Path);
-    // Jitters Window diagonally by one pixel for about 1.3 s, letting every
-    // window paint and answer input meanwhile, and puts it back where it was.
+    // Jitters Window diagonally by one pixel for about 1.3 s from a timer
+    // (nothing waits meanwhile) and puts it back where it was.
     void ShakeNoteWindow(QWidget* Window);
-    bool IsShaking() const { return FShaking; }
+    bool IsShaking() const { return FShaker.IsRunning(); }
+    // The user has seen the reminder (a press on the note window): the shake
+    // stops, and the reminders of this minute do not start it again.
+    void AcknowledgeReminder();
+    // The tray icon's tooltip: today's date, the lunar date and today's festival.
+    QString TrayToolTip() const;
     // How often the reminder timer has read the notes file.
     int NotesFileReads() const { return FAlarmReader.ReadCount(); }
     // How often it has walked the file (a changed file is walked again).
@@ -165,12 +186,29 @@ private:
     QList<QPointer<QWidget>> FHiddenWindows;
     TNoteAlarmReader FAlarmReader;
     std::unique_ptr<TReminderNotice> FReminderNotice;
-    bool FShaking = false;
+    TWindowShaker FShaker;
     QString FAlarmFailureTold;
+    // When the reminder tick last looked: reminders whose minute has passed
+    // since then (the machine slept, the program was busy) are late, not lost.
+    QDateTime FWatchFrom;
+    QDateTime FAcknowledgedMinute;
+    QDate FToday;
+    QDate FSelectedDate;
+    bool FTurningPage = false;
+    QTimer* FTrayClick = nullptr;
+    void updateTodayTexts();
+    void advDaysSelectionChanged(int Col, int Row);
+    // The date of a cell of the page, or an invalid date for an empty cell.
+    QDate cellDate(int Col, int Row) const;
 };
 
 // The main window while it exists, else nullptr.
 extern TfrmManyYear* frmManyYear;
+
+// True when the session's notification area is of the StatusNotifierItem
+// kind (a watcher runs on the session bus): its left click comes as a single
+// activation, never followed by a double-click.
+bool StatusNotifierHostRuns();
 
 // Registers the pictures, glyphs, icon and version information compiled into
 // the program. They sit in a static library, whose resource objects the

@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     InitProgramResources();
     app.setApplicationName(QStringLiteral("vorncalendar"));
+    // The desktop ties the windows and the notifications to the program's
+    // desktop entry (its name, icon and settings) by this name.
+    app.setDesktopFileName(QStringLiteral("org.vorn.vorncalendar"));
     app.setWindowIcon(programIcon());
     // The program's texts are Chinese whatever the locale. Outside a Chinese
     // locale the system's fallback for Han characters may be a bitmap brush
@@ -55,6 +58,12 @@ int main(int argc, char** argv) {
 
     main->show();
     main->activateWindow();
+    // Until here the application's name is the program file's: the instance
+    // lock records it (a lock left behind is recognised by it) and the window
+    // system's class of the windows is made from it (the desktop entry's
+    // StartupWMClass). From here on it is the name the desktop shows, as the
+    // title of the tray item.
+    app.setApplicationName(QStringLiteral("万年历"));
     const int rc = app.exec();
 
     // Every window the application owns goes with it.

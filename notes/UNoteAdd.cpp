@@ -10,6 +10,7 @@
 #include "UNoteRows.h"
 #include "UNoteStore.h"
 #include "UNotesFile.h"
+#include "UProgramPalette.h"
 #include "UReportListView.h"
 #include "URoundEdit.h"
 
@@ -21,11 +22,51 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QSignalBlocker>
 
 TfrmNoteAdd* frmNoteAdd = nullptr;
 
 const QString TfrmNoteAdd::EmptyTitleText = QStringLiteral("标题不能为空！");
 const QString TfrmNoteAdd::WarningCaption = QStringLiteral("警告");
+
+namespace {
+// The last time text a row held that passed the check, for an in-place edit
+// that does not.
+constexpr int GoodTimeRole = Qt::UserRole + 65;
+} // namespace
+
+QString TfrmNoteAdd::BadTimeText() const {
+    const QString day = FDay.toString(QStringLiteral("yyyy-MM-dd"));
+    return QStringLiteral("时间要写成“%1 时:分”，例如 %1 09:30（时 00～23，分 00～59）；"
+                          "也可以只写“时:分”，或者不填。")
+        .arg(day);
+}
+
+std::optional<QString> TfrmNoteAdd::NormalizedTime(const QString& Typed) const {
+    const QString text = Typed.trimmed();
+    if (text.isEmpty())
+        return QString();
+    const QString day = FDay.toString(QStringLiteral("yyyy-MM-dd"));
+    QString clock = text;
+    if (text.size() > 10) {
+        if (!text.startsWith(day + QLatin1Char(' ')))
+            return std::nullopt; // another day's date: it would never remind
+        clock = text.mid(11);
+    }
+    const QStringList parts = clock.split(QLatin1Char(':'));
+    if (parts.size() != 2 || parts[0].isEmpty() || parts[0].size() > 2 || parts[1].size() != 2)
+        return std::nullopt;
+    bool hourOk = false, minuteOk = false;
+    const int hour = parts[0].toInt(&hourOk);
+    const int minute = parts[1].toInt(&minuteOk);
+    for (const QString& part : parts)
+        for (QChar c : part)
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+    if (!hourOk || !minuteOk || hour > 23 || minute > 59)
+        return std::nullopt;
+    return day + QString::asprintf(" %02d:%02d", hour, minute);
+}
 
 QString TfrmNoteAdd::TooLongText() {
     return QStringLiteral("标题或内容太长：一条便签最多 %1 个字。").arg(NoteTextLimit());
@@ -53,6 +94,9 @@ TfrmNoteAdd::TfrmNoteAdd(const QString& NotesPath, QWidget* Parent)
       FNotesPath(NotesPath) {
     setObjectName(QStringLiteral("frmNoteAdd"));
     setWindowTitle(QStringLiteral("便签维护"));
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(552, 269);
     NoteDialogs::SetDialogFont(this);
@@ -136,6 +180,7 @@ TfrmNoteAdd::TfrmNoteAdd(const QString& NotesPath, QWidget* Parent)
     setTabOrder(advOK, advClose);
 
     connect(alvNotes, &QTreeWidget::itemSelectionChanged, this, &TfrmNoteAdd::alvNotesSelectItem);
+    connect(alvNotes, &QTreeWidget::itemChanged, this, &TfrmNoteAdd::alvNotesItemChanged);
     connect(N1, &QAction::triggered, this, &TfrmNoteAdd::N1Click);
     connect(advOK, &QAbstractButton::clicked, this, &TfrmNoteAdd::advOKClick);
     connect(advClose, &QAbstractButton::clicked, this, &TfrmNoteAdd::advCloseClick);
@@ -212,7 +257,13 @@ void TfrmNoteAdd::Image1Click() {
         QMessageBox::warning(this, WarningCaption, EmptyTitleText, QMessageBox::Ok);
         return;
     }
-    const QString Time = ccTime->currentText();
+    const std::optional<QString> Normalized = NormalizedTime(ccTime->currentText());
+    if (!Normalized) {
+        QMessageBox::warning(this, WarningCaption, BadTimeText(), QMessageBox::Ok);
+        ccTime->setFocus();
+        return;
+    }
+    const QString Time = *Normalized;
     const QString Flag = aockHint->isChecked() ? FlagYes : FlagNo;
     // The content's lines one after the other: its line breaks are dropped.
     const QString Content = cmContent->Lines().join(QString());
@@ -222,6 +273,7 @@ void TfrmNoteAdd::Image1Click() {
     }
 
     QTreeWidgetItem* Row = alvNotes->FindCaption(Title);
+    const QSignalBlocker Quiet(alvNotes);
     if (Row) {
         TReportListView::SetSubItem(Row, 0, Time);
         TReportListView::SetSubItem(Row, 1, Flag);
@@ -233,7 +285,30 @@ void TfrmNoteAdd::Image1Click() {
         TReportListView::AddSubItem(Row, Flag);
         TReportListView::AddSubItem(Row, Content);
     }
+    Row->setData(1, GoodTimeRole, Time);
     alvNotes->scrollToItem(Row);
+}
+
+void TfrmNoteAdd::alvNotesItemChanged(QTreeWidgetItem* Row, int Column) {
+    // The time typed into a row's cell is held to the time box's rule.
+    if (Column != 1)
+        return;
+    const QString Typed = Row->text(1);
+    const QVariant Good = Row->data(1, GoodTimeRole);
+    // A time read from the file stays as it is until the user changes it.
+    if (Good.isValid() && Good.toString() == Typed)
+        return;
+    if (!Good.isValid() && !LoadedTexts(Row).isEmpty() && LoadedTexts(Row).value(1) == Typed)
+        return;
+    const std::optional<QString> Normalized = NormalizedTime(Typed);
+    const QSignalBlocker Quiet(alvNotes);
+    if (Normalized) {
+        Row->setText(1, *Normalized);
+        Row->setData(1, GoodTimeRole, *Normalized);
+        return;
+    }
+    Row->setText(1, Good.isValid() ? Good.toString() : LoadedTexts(Row).value(1));
+    QMessageBox::warning(this, WarningCaption, BadTimeText(), QMessageBox::Ok);
 }
 
 void TfrmNoteAdd::alvNotesSelectItem() {

@@ -8,11 +8,13 @@
 #include <QDate>
 #include <QDialog>
 #include <QStringList>
+#include <optional>
 
 class QFrame;
 class QLabel;
 class QMenu;
 class QAction;
+class QTreeWidgetItem;
 class TCheckBox;
 class TGlassButton;
 class TMirrorPanel;
@@ -29,6 +31,14 @@ public:
     static const QString WarningCaption; // 警告
     // The warning for a title or content longer than the file reads back.
     static QString TooLongText();
+    // The warning for a time that is not a time of the day being edited; it
+    // shows the form the box expects, with that day's date.
+    QString BadTimeText() const;
+    // The time text a row gets for what was typed into the time box: the
+    // text itself when it is empty or "yyyy-mm-dd hh:mm" of the dialog's day,
+    // the day's date before a bare "hh:mm" (or "h:mm"); nothing for anything
+    // else, which would never remind.
+    std::optional<QString> NormalizedTime(const QString& Typed) const;
 
     // NotesPath is the notes file (Paths::NotesFile() in the program). The
     // dialog destroys itself when it closes, by any means, and then empties
@@ -87,6 +97,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    void alvNotesItemChanged(QTreeWidgetItem* Row, int Column);
+
     QString FNotesPath;
     QDate FDay;
 };

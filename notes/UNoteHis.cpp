@@ -7,6 +7,7 @@
 #include "UMirrorPanel.h"
 #include "UNoteDialogs.h"
 #include "UNoteRows.h"
+#include "UProgramPalette.h"
 #include "UReportListView.h"
 
 #include <QFileInfo>
@@ -21,6 +22,9 @@ TfrmNoteHis::TfrmNoteHis(const QString& NotesPath, QWidget* Parent)
       FNotesPath(NotesPath) {
     setObjectName(QStringLiteral("frmNoteHis"));
     setWindowTitle(QStringLiteral("便签历史记录"));
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(512, 377);
     NoteDialogs::SetDialogFont(this);

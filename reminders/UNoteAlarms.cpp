@@ -18,6 +18,9 @@ bool LoadNoteAlarms(XmlDocument& Document, const QString& Path, TNoteAlarms& Ala
                 }
                 Alarms[position].Title = Note.Title();
                 Alarms[position].Time = Note.TimeText();
+                // A group that a hand edit left without its content still
+                // reminds, as it did, with no content to tell.
+                Alarms[position].Content = Note.Texts.value(3);
             }
             ++position;
         },
@@ -75,4 +78,46 @@ int FindDueAlarm(const TNoteAlarms& Alarms, const QString& Now) {
         }
     }
     return -1;
+}
+
+QDateTime ParseNoteTime(const QString& Time) {
+    // Fixed digits and separators, as the editor writes them.
+    if (Time.size() != 16 || Time.at(4) != u'-' || Time.at(7) != u'-' || Time.at(10) != u' ' ||
+        Time.at(13) != u':')
+        return {};
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15}) {
+        if (!Time.at(i).isDigit() || Time.at(i).unicode() > u'9')
+            return {};
+    }
+    const QDate date(Time.left(4).toInt(), Time.mid(5, 2).toInt(), Time.mid(8, 2).toInt());
+    const QTime time(Time.mid(11, 2).toInt(), Time.mid(14, 2).toInt());
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
+QList<TDueAlarm> DueAlarms(const TNoteAlarms& Alarms, const QDateTime& Since,
+                           const QDateTime& Now) {
+    auto minuteOf = [](const QDateTime& T) {
+        return QDateTime(T.date(), QTime(T.time().hour(), T.time().minute()));
+    };
+    const QDateTime nowMinute = minuteOf(Now);
+    // Only the minutes of today count as missed; a reminder of an earlier
+    // day is not brought back.
+    QDateTime from = Since.isValid() ? minuteOf(Since) : nowMinute;
+    if (from.date() != Now.date())
+        from = QDateTime(Now.date(), QTime(0, 0));
+    QList<TDueAlarm> due;
+    for (const TNoteAlarm& alarm : Alarms) {
+        if (alarm.Title.isEmpty())
+            continue;
+        const QDateTime when = ParseNoteTime(alarm.Time);
+        if (!when.isValid() || when.date() != Now.date())
+            continue;
+        if (when == nowMinute)
+            due.append({alarm, false});
+        else if (when >= from && when < nowMinute)
+            due.append({alarm, true});
+    }
+    return due;
 }

@@ -4,19 +4,41 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVector>
 
 class XmlDocument;
 
-// One reminder: the note's title and its time text "yyyy-mm-dd hh:nn".
-// A slot whose Title is empty is an empty slot.
+// One reminder: the note's title, its time text "yyyy-mm-dd hh:nn" and its
+// content. A slot whose Title is empty is an empty slot.
 struct TNoteAlarm {
     QString Title;
     QString Time;
+    QString Content;
     friend bool operator==(const TNoteAlarm&, const TNoteAlarm&) = default;
 };
 using TNoteAlarms = QVector<TNoteAlarm>;
+
+// The moment a time text names: "yyyy-mm-dd hh:nn" with fixed digits, a real
+// date and a time of day; an invalid QDateTime for anything else (such a note
+// never reminds).
+QDateTime ParseNoteTime(const QString& Time);
+
+// A reminder that has come due, and whether its minute had already passed
+// when it was found (the machine slept, or the program was busy).
+struct TDueAlarm {
+    TNoteAlarm Alarm;
+    bool Late = false;
+    friend bool operator==(const TDueAlarm&, const TDueAlarm&) = default;
+};
+
+// The reminders of the table that are due at Now: every one whose minute is
+// Now's minute, and, marked late, every one of Now's date whose minute lies
+// from Since's minute up to (not including) Now's -- the minutes that passed
+// since the last look. Since is normally the previous tick.
+QList<TDueAlarm> DueAlarms(const TNoteAlarms& Alarms, const QDateTime& Since, const QDateTime& Now);
 
 // The table has a slot for each of today's first ten notes, and grows for a
 // flagged note further down the day.

@@ -3,6 +3,7 @@
 #include "UApplication.h"
 #include "UComm.h"
 #include "UNotesFile.h"
+#include "UProgramPalette.h"
 #include "USettings.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ const QString TfrmNoteList::Caption = QStringLiteral("便签列表");
 const QString TfrmNoteList::NoNotesMessage =
     QStringLiteral("你今天还没有添加便签信息哦~，赶快去添加吧");
 const QString TfrmNoteList::Separator = QString(71, QLatin1Char('-'));
+const QString TfrmNoteList::DueMark = QStringLiteral("【提醒】");
+const QString TfrmNoteList::LateMark = QStringLiteral("【已过时】");
 
 namespace {
 
@@ -69,6 +72,9 @@ TfrmNoteList::TfrmNoteList(const QString& NotesPath)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmNoteList"));
     setWindowTitle(Caption);
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setAttribute(Qt::WA_DeleteOnClose);
     // The note never keeps the program running once the main window is gone.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -119,24 +125,39 @@ void TfrmNoteList::setText(const QString& Text) {
     lblNotes->setText(displayText(Text));
 }
 
-bool TfrmNoteList::RefreshNotes(const QString& Path) {
+bool TfrmNoteList::RefreshNotes(const QString& Path, const QList<TDueAlarm>& Due) {
+    // Every entry with its number; the due ones go first, marked, so that the
+    // note that reminds is always in sight.
+    QStringList dueEntries;
+    QStringList otherEntries;
     int number = 0;
     int dayNodes = 0;
     bool completed = false;
     QString failure;
+    auto compose = [&] {
+        const QStringList entries = dueEntries + otherEntries;
+        return entries.join(CR + Separator + CR);
+    };
     try {
         completed = ReadNotes(
             XMLDoc, Path, true, false,
-            [this, &number](const NoteRecord& Note) {
+            [&](const NoteRecord& Note) {
                 // Every field is read before the text changes, so a group
                 // that lacks one leaves the text as it was.
-                const QString entry = QString::number(number + 1) + QLatin1Char('.') +
-                                      Note.Title() + QStringLiteral(" | ") + Note.TimeText() +
-                                      QStringLiteral(" | ") + Note.FlagText() + CR + Note.Content();
-                if (number == 0)
-                    setText(entry);
-                else
-                    setText(FText + CR + Separator + CR + entry);
+                const QString title = Note.Title();
+                const QString time = Note.TimeText();
+                const QString flag = Note.FlagText();
+                const QString content = Note.Content();
+                QString mark;
+                for (const TDueAlarm& due : Due) {
+                    if (due.Alarm.Title == title && due.Alarm.Time == time && flag == u"是")
+                        mark = due.Late ? LateMark : DueMark;
+                }
+                const QString entry = QString::number(number + 1) + QLatin1Char('.') + mark +
+                                      title + QStringLiteral(" | ") + time + QStringLiteral(" | ") +
+                                      flag + CR + content;
+                (mark.isEmpty() ? otherEntries : dueEntries) << entry;
+                setText(compose());
                 ++number;
             },
             &dayNodes, &failure);
@@ -191,6 +212,7 @@ void TfrmNoteList::paintEvent(QPaintEvent*) {
 }
 
 void TfrmNoteList::mousePressEvent(QMouseEvent* Event) {
+    emit Pressed();
     // A press on the picture moves the window as a press on a title bar
     // would. Where the window system offers no move loop, follow the mouse.
     if (QWindow* handle = windowHandle(); handle && handle->startSystemMove()) {
@@ -212,9 +234,13 @@ void TfrmNoteList::mouseReleaseEvent(QMouseEvent*) {
 }
 
 bool TfrmNoteList::eventFilter(QObject* Watched, QEvent* Event) {
-    // Presses on the text do not move the window.
-    if (Watched == lblNotes &&
-        (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::MouseButtonDblClick))
+    // Presses on the text do not move the window; they still count as the
+    // user having seen it.
+    if (Watched == lblNotes && (Event->type() == QEvent::MouseButtonPress ||
+                                Event->type() == QEvent::MouseButtonDblClick)) {
+        if (Event->type() == QEvent::MouseButtonPress)
+            emit Pressed();
         return true;
+    }
     return QWidget::eventFilter(Watched, Event);
 }

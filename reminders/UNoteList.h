@@ -4,6 +4,7 @@
 // the seed document when there is no file at all).
 #pragma once
 
+#include "UNoteAlarms.h"
 #include "UXmlDoc.h"
 
 #include <QPoint>
@@ -22,6 +23,10 @@ public:
     static const QString NoNotesMessage;
     // The line between two notes: 71 hyphen-minus characters.
     static const QString Separator;
+    // Before the title of a note whose reminder is due now, and of one whose
+    // minute passed before it could remind.
+    static const QString DueMark;  // 【提醒】
+    static const QString LateMark; // 【已过时】
 
     static constexpr int WindowWidth = 246;
     static constexpr int WindowHeight = 271;
@@ -32,10 +37,11 @@ public:
     explicit TfrmNoteList(const QString& NotesPath);
     ~TfrmNoteList() override;
 
-    // Rebuilds the label from today's notes in Path. True when the walk ran
-    // to its end; every failure is swallowed and leaves the text as the walk
-    // had set it so far.
-    bool RefreshNotes(const QString& Path);
+    // Rebuilds the label from today's notes in Path. The notes of Due come
+    // first, marked, so that the one that reminds is in sight. True when the
+    // walk ran to its end; after a failure the entries read so far stay, and
+    // a line says what is wrong with the file.
+    bool RefreshNotes(const QString& Path, const QList<TDueAlarm>& Due = {});
     // Moves the window to a corner of the primary screen (0 top-left,
     // 1 bottom-left, 2 top-right, 3 bottom-right); any other code leaves it.
     void PlaceNoteWindow(int32_t Corner);
@@ -48,6 +54,11 @@ public:
 
     QLabel* lblNotes = nullptr;
     XmlDocument XMLDoc;
+
+signals:
+    // A mouse button went down on the note: the user has seen it (a
+    // reminder's shake stops).
+    void Pressed();
 
 protected:
     void showEvent(QShowEvent* Event) override;

@@ -6,6 +6,7 @@
 #include "UGradientPanel.h"
 #include "UNoteList.h"
 #include "UOnOffSlider.h"
+#include "UProgramPalette.h"
 #include "URadioGroup.h"
 #include "URoundGroupBox.h"
 #include "USettings.h"
@@ -30,6 +31,9 @@ TfrmNoteSet::TfrmNoteSet(const QString& DataDir, QWidget* Parent)
       FDataDir(DataDir) {
     setObjectName(QStringLiteral("frmNoteSet"));
     setWindowTitle(QStringLiteral("便签设置"));
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(ClientWidth, ClientHeight);
     QFont f(QStringLiteral("MS Sans Serif"));

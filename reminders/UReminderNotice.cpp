@@ -8,14 +8,24 @@
 
 TReminderNotice::TReminderNotice(Sender Send) : FSend(std::move(Send)) {}
 
-bool TReminderNotice::NotifyOnce(const TNoteAlarm& Alarm) {
-    const QString key = Alarm.Time + QChar(u'\n') + Alarm.Title;
+namespace {
+QString keyOf(const TNoteAlarm& Alarm) {
+    return Alarm.Time + QChar(u'\n') + Alarm.Title;
+}
+} // namespace
+
+bool TReminderNotice::Announced(const TNoteAlarm& Alarm) const {
+    return FAnnounced.contains(keyOf(Alarm));
+}
+
+bool TReminderNotice::NotifyOnce(const TNoteAlarm& Alarm, bool Late) {
+    const QString key = keyOf(Alarm);
     if (FAnnounced.contains(key)) {
         return false;
     }
     FAnnounced.insert(key);
     if (FSend) {
-        FSend(Summary(Alarm), Body(Alarm));
+        FSend(Summary(Alarm), Body(Alarm, Late));
     }
     return true;
 }
@@ -30,8 +40,13 @@ QString TReminderNotice::Summary(const TNoteAlarm& Alarm) {
     return Alarm.Title;
 }
 
-QString TReminderNotice::Body(const TNoteAlarm& Alarm) {
-    return QStringLiteral("便签提醒：%1").arg(Alarm.Time);
+QString TReminderNotice::Body(const TNoteAlarm& Alarm, bool Late) {
+    QString body = QStringLiteral("便签提醒：%1").arg(Alarm.Time);
+    if (Late)
+        body += QStringLiteral("（已过时，刚才没能及时提醒）");
+    if (!Alarm.Content.isEmpty())
+        body += QLatin1Char('\n') + Alarm.Content;
+    return body;
 }
 
 void SendDesktopNotification(const QString& Summary, const QString& Body,
@@ -49,7 +64,9 @@ void SendDesktopNotification(const QString& Summary, const QString& Body,
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(1));
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("vorncalendar"));
+    // The desktop file's name, so that the desktop ties the notification to
+    // the program (its icon, its settings).
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.vorn.vorncalendar"));
     call << QStringLiteral("万年历") << uint(0) << QStringLiteral("vorncalendar") << Summary << Body
          << QStringList() << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));

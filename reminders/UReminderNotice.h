@@ -16,15 +16,20 @@ public:
     explicit TReminderNotice(Sender Send);
 
     // Sends the notification for Alarm unless this reminder (its title and
-    // time) has been announced before. Returns whether it sent one.
-    bool NotifyOnce(const TNoteAlarm& Alarm);
+    // time) has been announced before. Returns whether it sent one. Late
+    // says that its minute had passed before it could be told.
+    bool NotifyOnce(const TNoteAlarm& Alarm, bool Late = false);
+    // Whether this reminder was told already.
+    bool Announced(const TNoteAlarm& Alarm) const;
 
     // Sends a notification that is not a reminder (the notes file cannot be
     // read, say).
     void Tell(const QString& Summary, const QString& Body);
 
+    // The note's title; the body gives its time and its content, and says
+    // when the reminder comes late.
     static QString Summary(const TNoteAlarm& Alarm);
-    static QString Body(const TNoteAlarm& Alarm);
+    static QString Body(const TNoteAlarm& Alarm, bool Late = false);
 
 private:
     Sender FSend;

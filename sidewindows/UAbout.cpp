@@ -2,6 +2,7 @@
 
 #include "UForms.h"
 #include "UGradientPanel.h"
+#include "UProgramPalette.h"
 #include "UVersionInfo.h"
 
 #include <QDesktopServices>
@@ -70,6 +71,9 @@ TfrmAbout::TfrmAbout(QWidget* Parent, const QString& VersionResource)
     : QDialog(Parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于本软件"));
+    // Its texts stand on its own pictures and panels: its own colours, not
+    // the desktop theme's.
+    UseProgramPalette(this);
     setFixedSize(357, 205);
 
     FPanel = new TGradientPanel(this);

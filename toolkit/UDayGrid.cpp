@@ -96,6 +96,14 @@ void TDayGrid::SetCellColor(int Col, int Row, const QColor& Color) {
 }
 
 void TDayGrid::SetSelected(int Col, int Row) {
+    if (Col < 0 && Row < 0) {
+        // No cell selected.
+        if (FSelCol >= 0)
+            updateCell(FSelCol, FSelRow);
+        FSelCol = -1;
+        FSelRow = -1;
+        return;
+    }
     if (Row < FFixedRows || Col < 0 || Col >= FColCount || Row >= FRowCount)
         return;
     if (Col == FSelCol && Row == FSelRow)

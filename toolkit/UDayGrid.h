@@ -41,7 +41,8 @@ public:
     void SetCellColor(int Col, int Row, const QColor& Color);
     QColor CellColor(int Col, int Row) const { return FColors[index(Col, Row)]; }
 
-    // The single selected cell; a header cell cannot be selected.
+    // The single selected cell; a header cell cannot be selected. (-1, -1)
+    // selects none.
     void SetSelected(int Col, int Row);
     int SelectedCol() const { return FSelCol; }
     int SelectedRow() const { return FSelRow; }

@@ -50,9 +50,12 @@ TReportListView::TReportListView(QWidget* Parent) : QTreeWidget(Parent) {
     header()->setHighlightSections(false);
     setFrameShape(QFrame::StyledPanel);
     // Flat header and flat scroll bars.
+    // The list's own colours, dark text on its light ground, whatever the
+    // desktop's theme.
     setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background: #F4F7FA; border: none; border-right: 1px solid #C5CED8;"
-        " border-bottom: 1px solid #C5CED8; padding: 2px 4px; }"
+        "TReportListView { color: black; }"
+        " QHeaderView::section { background: #F4F7FA; color: black; border: none;"
+        " border-right: 1px solid #C5CED8; border-bottom: 1px solid #C5CED8; padding: 2px 4px; }"
         " QScrollBar:vertical { background: #EEF2F5; width: 14px; margin: 0; }"
         " QScrollBar:horizontal { background: #EEF2F5; height: 14px; margin: 0; }"
         " QScrollBar::handle { background: #C3CDD7; min-width: 20px; min-height: 20px; }"

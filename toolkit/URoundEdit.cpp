@@ -5,8 +5,9 @@
 #include <QRegularExpression>
 
 namespace {
-const char FrameStyle[] = "border: 1px solid #7F9DB9; border-radius: 5px; background: white;"
-                          " padding: 1px 4px; selection-background-color: #3169C6;";
+const char FrameStyle[] =
+    "border: 1px solid #7F9DB9; border-radius: 5px; background: white; color: black;"
+    " padding: 1px 4px; selection-background-color: #3169C6;";
 const char FocusStyle[] = "border: 1px solid #3169C6;";
 } // namespace
 

@@ -8,11 +8,11 @@
 #include "UForms.h"
 #include "UGradientPanel.h"
 #include "UMain.h"
-#include "UWeatherPanel.h"
 #include "UMenuButton.h"
 #include "UPopupMenu.h"
 #include "USettings.h"
 #include "USpinner.h"
+#include "UWeatherPanel.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -117,7 +117,9 @@ void TestMainWindow::window() {
     QCOMPARE(alarm->interval(), 1000);
     QVERIFY(alarm->isActive());
     QVERIFY(FMain->findChild<QSystemTrayIcon*>(QStringLiteral("tiTray")));
-    QVERIFY(FMain->tiTray->toolTip().isEmpty());
+    // The tray icon tells today's date.
+    QVERIFY2(FMain->tiTray->toolTip().contains(QStringLiteral("2024年2月10日")),
+             qPrintable(FMain->tiTray->toolTip()));
 }
 
 void TestMainWindow::controls_data() {

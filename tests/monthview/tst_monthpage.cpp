@@ -4,8 +4,10 @@
 #include "UClock.h"
 #include "UDayGrid.h"
 #include "UMain.h"
+#include "UNoteList.h"
 #include "USpinner.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,6 +45,9 @@ private slots:
     void weekdayHeader();
     void weekendHeaderAfterPartialPaints();
     void todayMarkFollowsMonth();
+    void todayFollowsTheClock_data();
+    void todayFollowsTheClock();
+    void noteWindowFollowsTheClock();
     void festivalLine_data();
     void festivalLine();
     void clockOutsideTables_data();
@@ -240,26 +245,124 @@ void TestMonthPage::todayMarkFollowsMonth() {
     QCOMPARE(redCells(), QList<QPoint>{today});
     QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
 
+    // On another month neither the mark nor a frame stands anywhere: a
+    // frame at today's place would read as a second today.
+    const QPoint none(-1, -1);
     showMonth(2024, 3);
     QVERIFY(redCells().isEmpty());
-    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), none);
 
     // Another year, same month: not today either.
     showMonth(2023, 2);
     QVERIFY(redCells().isEmpty());
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), none);
 
-    // The user selects another day, then comes back to today's month.
+    // The user chooses a day there: it has the frame, on its own month only.
     QTest::mouseClick(FMain->advDays, Qt::LeftButton, {}, FMain->advDays->CellRect(1, 3).center());
-    QCOMPARE(FMain->advDays->SelectedRow(), 3);
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), QPoint(1, 3));
+    QCOMPARE(FMain->SelectedDate(), QDate(2023, 2, 13));
     showMonth(2024, 2);
     QCOMPARE(redCells(), QList<QPoint>{today});
-    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), today);
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), none);
+    showMonth(2023, 2);
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), QPoint(1, 3));
 
-    // Past midnight the mark stays on the day the program was started.
-    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 2, 11), QTime(0, 0, 30)); });
-    showMonth(2024, 3);
-    showMonth(2024, 2);
-    QCOMPARE(redCells(), QList<QPoint>{today});
+    // An empty cell cannot be chosen: the frame stays on the chosen day.
+    QTest::mouseClick(FMain->advDays, Qt::LeftButton, {}, FMain->advDays->CellRect(0, 1).center());
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), QPoint(1, 3));
+    QCOMPARE(FMain->SelectedDate(), QDate(2023, 2, 13));
+}
+
+void TestMonthPage::todayFollowsTheClock_data() {
+    // The program runs across a change of date; its page shows the month
+    // Page (0 for today's). After the change the page shows PageAfter with
+    // the today mark on MarkAfter (0 for none) and the festival line Line.
+    QTest::addColumn<QDateTime>("before");
+    QTest::addColumn<QDateTime>("after");
+    QTest::addColumn<QDate>("page");
+    QTest::addColumn<QDate>("pageAfter");
+    QTest::addColumn<int>("markAfter");
+    QTest::addColumn<QString>("line");
+    const QDateTime sept29(QDate(2026, 9, 29), QTime(23, 59, 52));
+    const QDateTime sept30(QDate(2026, 9, 30), QTime(23, 59, 52));
+    const QDateTime oct1(QDate(2026, 10, 1), QTime(0, 0, 5));
+    QTest::newRow("midnight, same month") << sept29 << QDateTime(QDate(2026, 9, 30), QTime(0, 0, 5))
+                                          << QDate() << QDate(2026, 9, 1) << 30 << "";
+    QTest::newRow("midnight into National Day")
+        << sept30 << oct1 << QDate() << QDate(2026, 10, 1) << 1 << "今天是：国庆节";
+    QTest::newRow("page turned elsewhere stays")
+        << sept30 << oct1 << QDate(2027, 3, 1) << QDate(2027, 3, 1) << 0 << "今天是：国庆节";
+    QTest::newRow("page on the new day's month already")
+        << sept30 << oct1 << QDate(2026, 10, 1) << QDate(2026, 10, 1) << 1 << "今天是：国庆节";
+    QTest::newRow("woken from suspend days later")
+        << sept30 << QDateTime(QDate(2026, 12, 25), QTime(8, 0)) << QDate() << QDate(2026, 12, 1)
+        << 25 << "";
+    QTest::newRow("clock set back a day")
+        << QDateTime(QDate(2026, 10, 1), QTime(0, 10))
+        << QDateTime(QDate(2026, 9, 30), QTime(23, 10)) << QDate() << QDate(2026, 9, 1) << 30 << "";
+}
+
+void TestMonthPage::todayFollowsTheClock() {
+    QFETCH(QDateTime, before);
+    QFETCH(QDateTime, after);
+    QFETCH(QDate, page);
+    QFETCH(QDate, pageAfter);
+    QFETCH(int, markAfter);
+    QFETCH(QString, line);
+    static QDateTime now;
+    now = before;
+    open(before);
+    Clock::SetNowFunction([] { return now; });
+    FMain->tNoteAlarm->stop(); // the test makes the ticks
+    if (page.isValid())
+        showMonth(page.year(), page.month());
+    now = after;
+    FMain->tNoteAlarmTimer(); // the next tick after the change
+    QCOMPARE(FMain->rsYear->Value(), pageAfter.year());
+    QCOMPARE(FMain->rsMonth->Value(), pageAfter.month());
+    QCOMPARE(FMain->Today(), after.date());
+    QList<int> red;
+    for (int r = 1; r <= 6; ++r)
+        for (int c = 0; c < 7; ++c)
+            if (FMain->advDays->CellColor(c, r) == Red)
+                red << FMain->advDays->Cell(c, r).section(QChar(13), 0, 0).toInt();
+    QCOMPARE(red, markAfter ? QList<int>{markAfter} : QList<int>{});
+    QCOMPARE(FMain->lblHolday->text(), line);
+    // The frame that stood on the old today went with it.
+    if (markAfter) {
+        QCOMPARE(FMain->SelectedDate(), after.date());
+        QCOMPARE(FMain->advDays->Cell(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow())
+                     .section(QChar(13), 0, 0)
+                     .toInt(),
+                 markAfter);
+    }
+    QVERIFY2(FMain->TrayToolTip().contains(after.date().toString(QStringLiteral("yyyy年M月d日"))),
+             qPrintable(FMain->TrayToolTip()));
+}
+
+void TestMonthPage::noteWindowFollowsTheClock() {
+    // The note window shows yesterday's notes until midnight, today's after.
+    static QDateTime now(QDate(2026, 9, 30), QTime(23, 59, 58));
+    open(now);
+    Clock::SetNowFunction([] { return now; });
+    FMain->tNoteAlarm->stop();
+    QFile file(FMain->NotesFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><便签列表>"
+                              "<Date2026-09-30><标题>昨天的</标题><日期>2026-09-30 09:00</日期>"
+                              "<提醒>否</提醒><内容/></Date2026-09-30>"
+                              "<Date2026-10-01><标题>国庆</标题><日期>2026-10-01 09:00</日期>"
+                              "<提醒>否</提醒><内容>升旗</内容></Date2026-10-01></便签列表>")
+                   .toUtf8());
+    file.close();
+    FMain->N5->trigger();
+    QVERIFY(frmNoteList);
+    QVERIFY(frmNoteList->NoteText().startsWith(QStringLiteral("1.昨天的")));
+    now = QDateTime(QDate(2026, 10, 1), QTime(0, 0, 1));
+    FMain->tNoteAlarmTimer();
+    QVERIFY2(frmNoteList->NoteText().startsWith(QStringLiteral("1.国庆")),
+             qPrintable(frmNoteList->NoteText()));
+    delete frmNoteList;
 }
 
 void TestMonthPage::festivalLine_data() {
@@ -279,11 +382,14 @@ void TestMonthPage::festivalLine() {
     QFETCH(QString, line);
     open(now);
     QCOMPARE(FMain->lblHolday->text(), line);
-    // Neither navigating nor the clock moving on changes it.
+    // Navigating does not change it; the day changing does, at the next tick.
     showMonth(2030, 5);
-    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 10, 1), QTime(8, 0)); });
     showMonth(2030, 6);
     QCOMPARE(FMain->lblHolday->text(), line);
+    Clock::SetNowFunction([] { return QDateTime(QDate(2024, 10, 1), QTime(8, 0)); });
+    FMain->tNoteAlarmTimer();
+    QCOMPARE(FMain->lblHolday->text(),
+             now.date() == QDate(2024, 10, 1) ? line : QStringLiteral("今天是：国庆节"));
 }
 
 void TestMonthPage::clockOutsideTables_data() {

@@ -1,13 +1,20 @@
 // The reminder timer as the user meets it: a flagged note of today brings up
-// the note window and shakes it during its whole minute, once per tick, and
-// tells the desktop once; nothing happens for other notes, after a change to
-// the file, or while reminders are off.
+// the note window and shakes it during its whole minute, and tells the
+// desktop once, with its own notification; a press on the note stops the
+// shake; a reminder whose minute passed while the machine slept comes late
+// rather than never; a dialog opened meanwhile holds nothing up; nothing
+// happens for other notes, after a change to the file, or while reminders
+// are off. The shake runs from a timer with no pause between its moves here,
+// so no test waits for it.
 #include "UClock.h"
 #include "UMain.h"
+#include "UNoteHis.h"
 #include "UNoteList.h"
 #include "USettings.h"
+#include "UWindowShaker.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,16 +56,23 @@ private slots:
     void changeBeforeItsMinute();
     void switchedOffNeverReads();
     void shakeRestoresPosition();
+    void pressOnTheNoteStopsTheShake();
     void closingDuringShake();
+    void dialogDuringShakeHoldsNothingUp();
+    void missedWhileAsleepComesLate();
     void noticeOncePerReminder();
     void reminderKeepsMenuCaption();
     void unreadableFileIsToldOnce();
 
 private:
     void WriteNotes(const QList<Note>& notes);
-    // Runs one tick and returns the number of shakes it made; Seen collects
-    // every position of the note window while events ran during the tick.
+    // Runs one tick at the clock's time and returns 1 when it started (or
+    // kept up) a shake, else 0; the shake is then run to its end, Seen
+    // collecting every place the note window took meanwhile.
     int Tick(QList<QPoint>* Seen = nullptr);
+    // A tick at Time, after one a second before it (as the running timer
+    // would have made).
+    int TickAt(const QTime& Time);
     QTemporaryDir* FDir = nullptr;
     QPointer<TfrmManyYear> FMain;
     QStringList FNotices;
@@ -67,6 +81,7 @@ private:
 void TestReminders::init() {
     Now = QDateTime(QDate(2026, 12, 10), QTime(8, 59, 30));
     Clock::SetNowFunction([] { return Now; });
+    TWindowShaker::SetMoveInterval(0);
     FDir = new QTemporaryDir;
     FMain = new TfrmManyYear(FDir->path());
     FMain->tNoteAlarm->stop(); // the test drives the ticks
@@ -83,6 +98,7 @@ void TestReminders::cleanup() {
     delete FMain.data();
     delete FDir;
     Clock::SetNowFunction({});
+    TWindowShaker::SetMoveInterval(50);
     Alarm = 0;
 }
 
@@ -93,28 +109,24 @@ void TestReminders::WriteNotes(const QList<Note>& notes) {
 }
 
 int TestReminders::Tick(QList<QPoint>* Seen) {
+    FMain->tNoteAlarmTimer();
+    const bool shaking = FMain->IsShaking();
     QList<QPoint> seen;
-    QTimer sampler;
-    sampler.setInterval(0);
-    connect(&sampler, &QTimer::timeout, [&] {
+    while (FMain && FMain->IsShaking()) {
+        QCoreApplication::processEvents();
         if (frmNoteList)
             seen << frmNoteList->pos();
-    });
-    sampler.start();
-    const QPoint start = frmNoteList ? frmNoteList->pos() : QPoint(749, 453);
-    FMain->tNoteAlarmTimer();
-    sampler.stop();
-    // A shake leaves the rest position, jitters, and comes back at its end.
-    int shakes = 0;
-    bool away = false;
-    for (const QPoint& p : seen) {
-        if (p != start && !away)
-            ++shakes;
-        away = p != start;
     }
     if (Seen)
         *Seen = seen;
-    return shakes;
+    return shaking ? 1 : 0;
+}
+
+int TestReminders::TickAt(const QTime& Time) {
+    Now.setTime(Time.addSecs(-1));
+    Tick();
+    Now.setTime(Time);
+    return Tick();
 }
 
 void TestReminders::dueDuringItsMinute_data() {
@@ -130,34 +142,44 @@ void TestReminders::dueDuringItsMinute() {
     QFETCH(QTime, time);
     QFETCH(bool, due);
     WriteNotes({{"开会", "2026-12-10 09:00", "是", "三楼"}});
-    Now.setTime(time);
-    QCOMPARE(Tick(), due ? 1 : 0);
-    // The note window is made and shown only by a due reminder.
-    QCOMPARE(frmNoteList != nullptr, due);
+    QCOMPARE(TickAt(time), due ? 1 : 0);
     if (due) {
-        QVERIFY(frmNoteList->isVisible());
-        QVERIFY(frmNoteList->NoteText().startsWith("1.开会 | 2026-12-10 09:00 | 是"));
+        QVERIFY(frmNoteList && frmNoteList->isVisible());
+        // The due note comes first on the note, marked.
+        QVERIFY2(frmNoteList->NoteText().startsWith("1.【提醒】开会 | 2026-12-10 09:00 | 是"),
+                 qPrintable(frmNoteList->NoteText()));
     }
+    // Told once, during its minute only.
+    QCOMPARE(FNotices.size(), time >= QTime(9, 0) ? 1 : 0);
+    if (time < QTime(9, 0))
+        QVERIFY(frmNoteList == nullptr);
 }
 
 void TestReminders::slotRules() {
-    WriteNotes({{"买菜", "2026-12-10 09:00", "否", ""}, {"开会", "2026-12-10 09:00", "是", ""}});
-    Now.setTime(QTime(9, 0, 10));
-    QCOMPARE(Tick(), 1);
+    WriteNotes(
+        {{"买菜", "2026-12-10 09:00", "否", ""}, {"开会", "2026-12-10 09:00", "是", "三楼"}});
+    QCOMPARE(TickAt(QTime(9, 0, 10)), 1);
     QCOMPARE(FMain->FNoteAlarms.size(), 10);
     QCOMPARE(FMain->FNoteAlarms[0], TNoteAlarm{});
-    QCOMPARE(FMain->FNoteAlarms[1], (TNoteAlarm{"开会", "2026-12-10 09:00"}));
-    QCOMPARE(FNotices, QStringList{"开会|便签提醒：2026-12-10 09:00"});
+    QCOMPARE(FMain->FNoteAlarms[1], (TNoteAlarm{"开会", "2026-12-10 09:00", "三楼"}));
+    QCOMPARE(FNotices, QStringList{"开会|便签提醒：2026-12-10 09:00\n三楼"});
 }
 
 void TestReminders::twoNotesAtTheSameTime() {
-    WriteNotes({{"甲", "2026-12-10 09:00", "是", ""}, {"乙", "2026-12-10 09:00", "是", ""}});
-    Now.setTime(QTime(9, 0, 0));
-    QCOMPARE(Tick(), 1);
+    WriteNotes({{"买菜", "2026-12-10 08:00", "否", "白菜"},
+                {"甲", "2026-12-10 09:00", "是", "甲的内容"},
+                {"乙", "2026-12-10 09:00", "是", "乙的内容"}});
+    QCOMPARE(TickAt(QTime(9, 0, 0)), 1);
     Now.setTime(QTime(9, 0, 1));
     QCOMPARE(Tick(), 1);
-    // Told for the first of them only: the second is never reached.
-    QCOMPARE(FNotices, QStringList{"甲|便签提醒：2026-12-10 09:00"});
+    // Each told once, with its own title, time and content.
+    QCOMPARE(FNotices, (QStringList{"甲|便签提醒：2026-12-10 09:00\n甲的内容",
+                                    "乙|便签提醒：2026-12-10 09:00\n乙的内容"}));
+    // Both due notes stand first on the note.
+    const QStringList entries = frmNoteList->NoteText().split(QChar(13));
+    QVERIFY2(entries.at(0).startsWith("2.【提醒】甲"), qPrintable(entries.at(0)));
+    QVERIFY2(entries.at(3).startsWith("3.【提醒】乙"), qPrintable(entries.at(3)));
+    QVERIFY2(entries.at(6).startsWith("1.买菜"), qPrintable(entries.at(6)));
 }
 
 void TestReminders::neverDue_data() {
@@ -166,14 +188,15 @@ void TestReminders::neverDue_data() {
     QTest::newRow("empty title") << QList<Note>{{"", "2026-12-10 09:00", "是", ""}};
     QTest::newRow("flag not exactly 是") << QList<Note>{{"开会", "2026-12-10 09:00", " 是", ""}};
     QTest::newRow("seconds in the time") << QList<Note>{{"开会", "2026-12-10 09:00:00", "是", ""}};
+    QTest::newRow("hour without its zero") << QList<Note>{{"开会", "2026-12-10 9:00", "是", ""}};
+    QTest::newRow("another day's date") << QList<Note>{{"开会", "2026-12-11 09:00", "是", ""}};
     QTest::newRow("only other days") << QList<Note>{};
 }
 
 void TestReminders::neverDue() {
     QFETCH(QList<Note>, notes);
     WriteNotes(notes);
-    Now.setTime(QTime(9, 0, 5));
-    QCOMPARE(Tick(), 0);
+    QCOMPARE(TickAt(QTime(9, 0, 5)), 0);
     QVERIFY(frmNoteList == nullptr);
     QVERIFY(FNotices.isEmpty());
 }
@@ -190,8 +213,7 @@ void TestReminders::changeBeforeItsMinute() {
     QFETCH(QList<Note>, changed);
     WriteNotes({{"开会", "2026-12-10 09:00", "是", "三楼"}});
     const QDateTime stamp = QFileInfo(FMain->NotesFile()).lastModified();
-    Now.setTime(QTime(8, 59, 58));
-    QCOMPARE(Tick(), 0);
+    QCOMPARE(TickAt(QTime(8, 59, 59)), 0);
     WriteNotes(changed);
     QFile file(FMain->NotesFile());
     QVERIFY(file.open(QIODevice::ReadWrite));
@@ -204,8 +226,8 @@ void TestReminders::changeBeforeItsMinute() {
 
 void TestReminders::switchedOffNeverReads() {
     WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}});
-    Now.setTime(QTime(9, 0, 0));
     Alarm = 0;
+    Now.setTime(QTime(9, 0, 0));
     for (int i = 0; i < 3; ++i)
         QCOMPARE(Tick(), 0);
     QCOMPARE(FMain->NotesFileReads(), 0);
@@ -224,6 +246,19 @@ void TestReminders::switchedOffNeverReads() {
     Alarm = 7;
     QCOMPARE(Tick(), 1);
     QCOMPARE(FMain->NotesFileReads(), 1);
+
+    // The minutes that pass while reminders are off are not made up for.
+    FNotices.clear();
+    WriteNotes({{"午饭", "2026-12-10 12:00", "是", ""}});
+    Alarm = 0;
+    Now.setTime(QTime(11, 0, 0));
+    QCOMPARE(Tick(), 0);
+    Now.setTime(QTime(12, 30, 0));
+    QCOMPARE(Tick(), 0);
+    Alarm = 1;
+    Now.setTime(QTime(12, 30, 1));
+    QCOMPARE(Tick(), 0);
+    QVERIFY(FNotices.isEmpty());
 }
 
 void TestReminders::shakeRestoresPosition() {
@@ -231,6 +266,8 @@ void TestReminders::shakeRestoresPosition() {
     frmNoteList = new TfrmNoteList(FMain->NotesFile());
     frmNoteList->move(300, 200);
     frmNoteList->hide();
+    Now.setTime(QTime(8, 59, 59));
+    Tick();
     Now.setTime(QTime(9, 0, 0));
     QList<QPoint> seen;
     QCOMPARE(Tick(&seen), 1);
@@ -244,43 +281,139 @@ void TestReminders::shakeRestoresPosition() {
     QVERIFY(!FMain->IsShaking());
 }
 
+void TestReminders::pressOnTheNoteStopsTheShake() {
+    WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}, {"午饭", "2026-12-10 12:00", "是", ""}});
+    Now.setTime(QTime(8, 59, 59));
+    Tick();
+    Now.setTime(QTime(9, 0, 0));
+    FMain->tNoteAlarmTimer();
+    QVERIFY(FMain->IsShaking());
+    QTest::mousePress(frmNoteList->lblNotes, Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!FMain->IsShaking());
+    const QPoint after = frmNoteList->pos();
+    // The rest of the minute does not start it again...
+    Now.setTime(QTime(9, 0, 1));
+    QCOMPARE(Tick(), 0);
+    Now.setTime(QTime(9, 0, 40));
+    QCOMPARE(Tick(), 0);
+    QCOMPARE(frmNoteList->pos(), after);
+    // ...but the next reminder does.
+    Now.setTime(QTime(11, 59, 59));
+    Tick();
+    Now.setTime(QTime(12, 0, 0));
+    QCOMPARE(Tick(), 1);
+}
+
 void TestReminders::closingDuringShake() {
     WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}});
+    Now.setTime(QTime(8, 59, 59));
+    Tick();
     Now.setTime(QTime(9, 0, 0));
-    // The user closes the note while it shakes, and a tick comes meanwhile.
-    int reentered = -1;
-    QTimer::singleShot(300, [&] {
-        const int reads = FMain->NotesFileReads();
-        FMain->tNoteAlarmTimer();
-        reentered = FMain->NotesFileReads() - reads;
-        frmNoteList->close();
-    });
     FMain->tNoteAlarmTimer();
-    QCOMPARE(reentered, 0);
+    QVERIFY(FMain->IsShaking());
+    // The user closes the note while it shakes.
+    frmNoteList->close();
     QTRY_VERIFY(frmNoteList == nullptr);
-    QVERIFY(!FMain->IsShaking());
+    QTRY_VERIFY(!FMain->IsShaking());
     // The next due tick makes a new window.
+    Now.setTime(QTime(9, 0, 1));
     QCOMPARE(Tick(), 1);
     QVERIFY(frmNoteList && frmNoteList->isVisible());
 }
 
+void TestReminders::dialogDuringShakeHoldsNothingUp() {
+    // A note reminds at 09:00; the user opens the note history from the menu
+    // while the note shakes; a note of 09:01 reminds while the dialog is
+    // open, on time.
+    WriteNotes(
+        {{"开会", "2026-12-10 09:00", "是", "三楼"}, {"电话", "2026-12-10 09:01", "是", "回电"}});
+    TWindowShaker::SetMoveInterval(50); // a shake that really lasts
+    Now.setTime(QTime(8, 59, 59));
+    Tick();
+    Now.setTime(QTime(9, 0, 0));
+    FMain->tNoteAlarmTimer();
+    QVERIFY(FMain->IsShaking());
+    bool shakingInDialog = false;
+    QStringList toldInDialog;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(frmNoteHis && frmNoteHis->isVisible());
+        shakingInDialog = FMain->IsShaking();
+        Now.setTime(QTime(9, 0, 59));
+        FMain->tNoteAlarmTimer();
+        Now.setTime(QTime(9, 1, 0));
+        FMain->tNoteAlarmTimer();
+        toldInDialog = FNotices;
+        frmNoteHis->close();
+    });
+    FMain->N7Click(); // runs the dialog modally
+    QVERIFY(shakingInDialog);
+    QCOMPARE(toldInDialog, (QStringList{"开会|便签提醒：2026-12-10 09:00\n三楼",
+                                        "电话|便签提醒：2026-12-10 09:01\n回电"}));
+    FMain->AcknowledgeReminder();
+    QVERIFY(!FMain->IsShaking());
+}
+
+void TestReminders::missedWhileAsleepComesLate() {
+    // The machine sleeps from 09:00 to 10:20: the reminders of 09:30 and
+    // 10:15 come when it wakes, marked late; the one of 11:00 waits its turn.
+    WriteNotes({{"早会", "2026-12-10 09:30", "是", "一楼"},
+                {"复印", "2026-12-10 10:15", "是", ""},
+                {"午前", "2026-12-10 11:00", "是", ""}});
+    Now.setTime(QTime(9, 0, 0));
+    QCOMPARE(Tick(), 0);
+    Now.setTime(QTime(10, 20, 3));
+    QCOMPARE(Tick(), 1);
+    QCOMPARE(FNotices.size(), 2);
+    QVERIFY2(FNotices.at(0).startsWith("早会|便签提醒：2026-12-10 09:30（已过时") &&
+                 FNotices.at(0).endsWith("一楼"),
+             qPrintable(FNotices.at(0)));
+    QVERIFY2(FNotices.at(1).startsWith("复印|便签提醒：2026-12-10 10:15（已过时"),
+             qPrintable(FNotices.at(1)));
+    QVERIFY2(frmNoteList->NoteText().startsWith("1.【已过时】早会"),
+             qPrintable(frmNoteList->NoteText()));
+    // Told once: the next second neither tells nor shakes again.
+    Now.setTime(QTime(10, 20, 4));
+    QCOMPARE(Tick(), 0);
+    QCOMPARE(FNotices.size(), 2);
+    Now.setTime(QTime(10, 59, 59));
+    Tick();
+    Now.setTime(QTime(11, 0, 0));
+    QCOMPARE(Tick(), 1);
+    QCOMPARE(FNotices.size(), 3);
+
+    // Asleep across midnight: yesterday's missed reminders stay yesterday's;
+    // today's, up to the wake, come late.
+    FNotices.clear();
+    Now = QDateTime(QDate(2026, 12, 10), QTime(23, 0, 0));
+    WriteNotes({{"夜里", "2026-12-10 23:30", "是", ""}});
+    QCOMPARE(Tick(), 0);
+    QFile file(FMain->NotesFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(NotesXml({}).replace("</便签列表>",
+                                    "<Date2026-12-11><标题>清早</标题><日期>2026-12-11 06:00</日期>"
+                                    "<提醒>是</提醒><内容/></Date2026-12-11></便签列表>"));
+    file.close();
+    Now = QDateTime(QDate(2026, 12, 11), QTime(7, 0, 0));
+    QCOMPARE(Tick(), 1);
+    QCOMPARE(FNotices.size(), 1);
+    QVERIFY2(FNotices.first().startsWith("清早|便签提醒：2026-12-11 06:00（已过时"),
+             qPrintable(FNotices.first()));
+}
+
 void TestReminders::noticeOncePerReminder() {
     WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}, {"午饭", "2026-12-10 12:00", "是", ""}});
-    Now.setTime(QTime(9, 0, 0));
-    QCOMPARE(Tick(), 1);
+    QCOMPARE(TickAt(QTime(9, 0, 0)), 1);
     Now.setTime(QTime(9, 0, 30));
     QCOMPARE(Tick(), 1);
     QCOMPARE(FNotices, QStringList{"开会|便签提醒：2026-12-10 09:00"});
-    Now.setTime(QTime(12, 0, 0));
-    QCOMPARE(Tick(), 1);
+    QCOMPARE(TickAt(QTime(12, 0, 0)), 1);
     QCOMPARE(FNotices,
              (QStringList{"开会|便签提醒：2026-12-10 09:00", "午饭|便签提醒：2026-12-10 12:00"}));
 }
 
 void TestReminders::reminderKeepsMenuCaption() {
     WriteNotes({{"开会", "2026-12-10 09:00", "是", ""}});
-    Now.setTime(QTime(9, 0, 0));
-    QCOMPARE(Tick(), 1);
+    QCOMPARE(TickAt(QTime(9, 0, 0)), 1);
     QCOMPARE(FMain->N5->text(), TfrmManyYear::ShowNotesCaption);
     // The item then shows the (visible) window and switches its caption.
     FMain->N5->trigger();

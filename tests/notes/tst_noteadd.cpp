@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cerrno>
+#include <tuple>
 
 using namespace NoteTest;
 
@@ -116,6 +117,9 @@ private slots:
     void failedWritesKeepFileAndDialog();
     void handEditedNoteSurvivesConfirm();
     void tooLongContentRefused();
+    void typedTimes_data();
+    void typedTimes();
+    void timeEditedInItsCell();
     void closeWritesNothingButDeletionStays();
     void modalRunEndsDestroyed_data();
     void modalRunEndsDestroyed();
@@ -294,12 +298,13 @@ void TestNoteAdd::arrowAddsRowWithJoinedLines() {
     QCOMPARE(FDialog->cmContent->toPlainText(), QStringLiteral("a\nb\nc"));
     QCOMPARE(ReadBytes(FPath), Before);
 
-    // A time typed into the box goes in as typed; an unticked box gives 否.
+    // A time of day typed into the box goes in with the day's date; an
+    // unticked box gives 否.
     fill(QStringLiteral("散步"), -1, false, {QStringLiteral("公园")});
-    FDialog->ccTime->setEditText(QStringLiteral("傍晚"));
+    FDialog->ccTime->setEditText(QStringLiteral("19:30"));
     clickArrow();
     QCOMPARE(Rows(FDialog->alvNotes),
-             QStringList({"复习|2024-05-09 08:00|是|abc", "散步|傍晚|否|公园"}));
+             QStringList({"复习|2024-05-09 08:00|是|abc", "散步|2024-05-09 19:30|否|公园"}));
 }
 
 void TestNoteAdd::arrowUpdatesRowOfTitleInOtherCase() {
@@ -605,6 +610,84 @@ void TestNoteAdd::handEditedNoteSurvivesConfirm() {
     QCOMPARE(Rows(FDialog->alvNotes), QStringList({"看病|2024-05-09 09:00|是"}));
     FDialog->advOKClick();
     QCOMPARE(ReadBytes(FPath), Before);
+}
+
+void TestNoteAdd::typedTimes_data() {
+    // What the time box takes, and what the row then holds ("" when refused
+    // with a message). The dialog edits 9 May 2024.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("an entry of the list") << "2024-05-09 08:00"
+                                          << "2024-05-09 08:00" << false;
+    QTest::newRow("any minute of the day") << "2024-05-09 14:25"
+                                           << "2024-05-09 14:25" << false;
+    QTest::newRow("a bare time") << "9:00"
+                                 << "2024-05-09 09:00" << false;
+    QTest::newRow("a bare time, two digits") << "21:05"
+                                             << "2024-05-09 21:05" << false;
+    QTest::newRow("no time at all") << ""
+                                    << "" << false;
+    QTest::newRow("another day's date") << "2024-05-10 09:00"
+                                        << "" << true;
+    QTest::newRow("hour 24") << "2024-05-09 24:00"
+                             << "" << true;
+    QTest::newRow("minute 60") << "12:60"
+                               << "" << true;
+    QTest::newRow("seconds") << "2024-05-09 09:00:00"
+                             << "" << true;
+    QTest::newRow("words") << "明天早上"
+                           << "" << true;
+    QTest::newRow("one-digit minute") << "9:5"
+                                      << "" << true;
+}
+
+void TestNoteAdd::typedTimes() {
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(bool, refused);
+    open();
+    FDialog->ceTitle->setText(QStringLiteral("开会"));
+    FDialog->ccTime->setEditText(typed);
+    SeenBox Box;
+    if (refused)
+        AnswerNextMessageBox(&Box);
+    clickArrow();
+    if (refused) {
+        QTRY_VERIFY(Box.Seen);
+        QCOMPARE(Box.Caption, QStringLiteral("警告"));
+        QCOMPARE(Box.Text, FDialog->BadTimeText());
+        QVERIFY(Box.Text.contains(QStringLiteral("2024-05-09 09:30")));
+        QCOMPARE(FDialog->alvNotes->RowCount(), 0);
+    } else {
+        QCOMPARE(Rows(FDialog->alvNotes), QStringList({"开会|" + stored + "|否|"}));
+    }
+}
+
+void TestNoteAdd::timeEditedInItsCell() {
+    writeNotes({SeedDay, {Today, {note("早会", "2024-05-09 09:00", "是", "带电脑")}}});
+    open();
+    TReportListView* List = FDialog->alvNotes;
+    const int RowY = List->visualItemRect(List->Row(0)).center().y();
+    for (const auto& [Typed, Expected, Refused] :
+         {std::tuple{QStringLiteral("10:30"), QStringLiteral("2024-05-09 10:30"), false},
+          std::tuple{QStringLiteral("25:00"), QStringLiteral("2024-05-09 10:30"), true}}) {
+        DoubleClick(List->viewport(), QPoint(120, RowY));
+        auto* Editor = qobject_cast<QLineEdit*>(List->CellEditor());
+        QVERIFY(Editor);
+        Editor->selectAll();
+        QTest::keyClicks(Editor, Typed);
+        SeenBox Box;
+        if (Refused)
+            AnswerNextMessageBox(&Box);
+        QTest::keyClick(Editor, Qt::Key_Return);
+        QTRY_COMPARE(List->CellEditor(), nullptr);
+        if (Refused)
+            QTRY_VERIFY(Box.Seen);
+        QCOMPARE(TReportListView::SubItem(List->Row(0), 0), Expected);
+    }
+    FDialog->advOKClick();
+    QCOMPARE(FileDays(FPath), QStringList({Seed, Today + " [早会|2024-05-09 10:30|是|带电脑]"}));
 }
 
 void TestNoteAdd::tooLongContentRefused() {
