@@ -28,14 +28,18 @@
 #include <QCursor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 #include <chrono>
+#include <fstream>
 
 TfrmManyYear* frmManyYear = nullptr;
 
@@ -60,6 +64,12 @@ constexpr int ClientHeight = 376;
 constexpr int StripHeight = 49;
 
 const QColor TodayColor(255, 0, 0);
+// The colours of a cell's name line and of its 休/班 mark.
+const QColor LunarFestivalColor(204, 30, 30);
+const QColor GregorianFestivalColor(24, 92, 190);
+const QColor SolarTermColor(18, 128, 58);
+const QColor DayOffColor(222, 42, 42);
+const QColor WorkDayColor(88, 98, 114);
 const QColor WeekendHeaderColor(221, 160, 221);
 
 const char* const WeekdayNames[7] = {"星期日", "星期一", "星期二", "星期三",
@@ -252,6 +262,19 @@ void TfrmManyYear::createControls() {
     advDays->SetHeaderGradient(QColor(246, 249, 251), QColor(210, 219, 232));
     connect(advDays, &TDayGrid::DrawCell, this, &TfrmManyYear::advDaysDrawCell);
     connect(advDays, &TDayGrid::SelectionChanged, this, &TfrmManyYear::advDaysSelectionChanged);
+    // The arrow keys go on past the first and the last day into the next
+    // month; every day tells its details when the mouse rests on it.
+    advDays->SetArrowKeysToOwner(true);
+    connect(advDays, &TDayGrid::ArrowKey, this,
+            [this](int DCol, int DRow) { MoveSelection(DCol + 7 * DRow); });
+    advDays->SetToolTipProvider(
+        [this](int Col, int Row) { return DayDetails(cellDate(Col, Row)); });
+    rsYear->SetTypingEnabled(true);
+    rsMonth->SetTypingEnabled(true);
+    // Home, and a double click on the clock: back to today.
+    auto* home = new QShortcut(QKeySequence(Qt::Key_Home), this);
+    connect(home, &QShortcut::activated, this, &TfrmManyYear::GoToday);
+    lblTime->installEventFilter(this);
 
     connect(rsYear, &TSpinner::Changed, this, &TfrmManyYear::rsYearChange);
     connect(rsMonth, &TSpinner::Changed, this, &TfrmManyYear::rsMonthChange);
@@ -314,6 +337,7 @@ void TfrmManyYear::FormCreate() {
     FTodayDay = FToday.day();
     FSelectedDate = FToday;
     FWatchFrom = now;
+    LoadHolidays();
 
     // The spinners keep the year within the engine's range. A clock outside it
     // shows the nearest month that the tables cover, without a today mark.
@@ -354,10 +378,15 @@ void TfrmManyYear::FillMonthPage(int32_t Year, int32_t Month) {
             const int d = r == 1 ? c - first + 1 : (7 - first) + 7 * (r - 2) + c + 1;
             if (d < 1 || d > days) {
                 advDays->SetCell(c, r, QString());
+                advDays->SetCellDecor(c, r, {});
                 continue;
             }
-            advDays->SetCell(c, r,
-                             QString::fromStdString(DayCellText(MakeDayCell(Year, Month, d))));
+            const DayCell cell = MakeDayCell(Year, Month, d, FHolidays);
+            // The day number, the lunar day (or month), and the one name of
+            // the day: its festival, or its solar term.
+            advDays->SetCell(
+                c, r, QString::fromStdString(cell.Day + '\r' + cell.Lunar + '\r' + cell.Name));
+            advDays->SetCellDecor(c, r, cellDecor(cell));
             if (Year == FTodayYear && Month == FTodayMonth && d == FTodayDay)
                 advDays->SetCellColor(c, r, TodayColor);
             if (FSelectedDate == QDate(Year, Month, d))
@@ -369,6 +398,83 @@ void TfrmManyYear::FillMonthPage(int32_t Year, int32_t Month) {
     // second today.
     advDays->SetSelected(selected.x(), selected.y());
     ++FFillCount;
+}
+
+TDayGrid::Decor TfrmManyYear::cellDecor(const DayCell& Cell) const {
+    TDayGrid::Decor decor;
+    QColor name;
+    switch (Cell.NameKind) {
+    case DayNameKind::LunarFestival:
+        name = LunarFestivalColor;
+        break;
+    case DayNameKind::GregorianFestival:
+        name = GregorianFestivalColor;
+        break;
+    case DayNameKind::SolarTerm:
+        name = SolarTermColor;
+        break;
+    case DayNameKind::None:
+        break;
+    }
+    decor.LineColors = {QColor(), QColor(), name};
+    if (Cell.Mark != OfficialMark::None) {
+        decor.Badge = QString::fromUtf8(OfficialMarkText(Cell.Mark));
+        decor.BadgeColor = Cell.Mark == OfficialMark::Off ? DayOffColor : WorkDayColor;
+    }
+    return decor;
+}
+
+QString TfrmManyYear::DayDetails(const QDate& Day) const {
+    if (!Day.isValid() || Day.year() < FirstLunarYear || Day.year() > LastLunarYear)
+        return QString();
+    QStringList lines;
+    for (const std::string& line : GetDayDetails(Day.year(), Day.month(), Day.day(), FHolidays))
+        lines << QString::fromStdString(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TfrmManyYear::GoToday() {
+    CheckToday();
+    FSelectedDate = FToday;
+    ShowMonth(FToday.year(), FToday.month());
+}
+
+void TfrmManyYear::MoveSelection(int Days) {
+    const QDate first(rsYear->Value(), rsMonth->Value(), 1);
+    QDate from = FSelectedDate;
+    // Without a chosen day on this page the keys start from today, when it
+    // is here, or from the month's first day.
+    if (!from.isValid() || from.year() != first.year() || from.month() != first.month())
+        from = (FToday.year() == first.year() && FToday.month() == first.month()) ? FToday : first;
+    const QDate to = from.addDays(Days);
+    if (to < QDate(FirstLunarYear, 1, 1) || to > QDate(LastLunarYear, 12, 31))
+        return;
+    FSelectedDate = to;
+    if (to.year() != first.year() || to.month() != first.month())
+        ShowMonth(to.year(), to.month());
+    else
+        FillMonthPage(first.year(), first.month());
+    advDays->ShowCellToolTip(advDays->SelectedCol(), advDays->SelectedRow());
+}
+
+void TfrmManyYear::LoadHolidays() {
+    FHolidays = THolidayTable::Compiled();
+    const QString path = FDataDir + QStringLiteral("/Holidays.txt");
+    if (!QFileInfo::exists(path))
+        return;
+    std::ifstream in(QFile::encodeName(path).constData(), std::ios::binary);
+    HolidayFileResult read =
+        ReadHolidayFile(in, QDir::toNativeSeparators(path).toStdString(), FHolidays);
+    FHolidays = std::move(read.Table);
+    // A line that cannot be read is told once, at start; the others apply.
+    if (!read.Problems.empty()) {
+        QStringList problems;
+        for (const HolidayFileProblem& problem : read.Problems)
+            problems << QString::fromStdString(problem.Message);
+        FHolidayProblems = problems.join(QLatin1Char('\n'));
+        if (FReminderNotice)
+            FReminderNotice->Tell(QStringLiteral("节假日文件有几行没有用上"), FHolidayProblems);
+    }
 }
 
 void TfrmManyYear::ShowMonth(int32_t Year, int32_t Month) {
@@ -769,6 +875,14 @@ bool StatusNotifierHostRuns() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface() &&
            bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+bool TfrmManyYear::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == lblTime && Event->type() == QEvent::MouseButtonDblClick) {
+        GoToday();
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
 }
 
 bool TfrmManyYear::event(QEvent* Event) {

@@ -4,6 +4,9 @@
 // and the reminder timer.
 #pragma once
 
+#include "UDayCell.h"
+#include "UDayGrid.h"
+#include "UHolidays.h"
 #include "UNoteAlarms.h"
 #include "UPaths.h"
 #include "UReminderNotice.h"
@@ -24,7 +27,6 @@ class QAction;
 class QLabel;
 class QTimer;
 class TClockLabel;
-class TDayGrid;
 class TGradientPanel;
 class TMenuButton;
 class TPopupMenu;
@@ -63,6 +65,21 @@ public:
     // move to the new day, and a page that showed the old today's month turns
     // to the new today's month. The reminder tick calls it every second.
     void CheckToday();
+    // Home and a double click on the clock: today's month, today chosen.
+    void GoToday();
+    // Moves the chosen day by Days (±1, ±7 for the arrow keys), across the
+    // month's edge into the next or the last month.
+    void MoveSelection(int Days);
+    // The details of a day for its tooltip: the date and weekday, the lunar
+    // date, the GanZhi of year, month and day with the zodiac, the solar
+    // term, the festivals and the 休/班 with its holiday.
+    QString DayDetails(const QDate& Day) const;
+    // The official holidays: the compiled-in notices with the user's
+    // Holidays.txt of the data folder over them (read at start).
+    const THolidayTable& Holidays() const { return FHolidays; }
+    // What could not be used of Holidays.txt, as told at start; empty when
+    // nothing.
+    const QString& HolidayProblems() const { return FHolidayProblems; }
     // Reads the settings file into the process-wide settings values.
     void ReadNoteSettings();
     // Puts the weather panel against this window's right edge.
@@ -172,6 +189,7 @@ public slots:
 
 protected:
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 
@@ -197,6 +215,10 @@ private:
     bool FTurningPage = false;
     QTimer* FTrayClick = nullptr;
     void updateTodayTexts();
+    void LoadHolidays();
+    TDayGrid::Decor cellDecor(const DayCell& Cell) const;
+    THolidayTable FHolidays;
+    QString FHolidayProblems;
     void advDaysSelectionChanged(int Col, int Row);
     // The date of a cell of the page, or an invalid date for an empty cell.
     QDate cellDate(int Col, int Row) const;

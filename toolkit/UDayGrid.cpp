@@ -1,5 +1,8 @@
 #include "UDayGrid.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include <QHash>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -19,7 +22,8 @@ QColor textColorOn(const QColor& Ground) {
 
 TDayGrid::TDayGrid(int ColCount, int RowCount, QWidget* Parent)
     : QWidget(Parent), FColCount(ColCount), FRowCount(RowCount), FColWidths(ColCount, 64),
-      FRowHeights(RowCount, 24), FTexts(ColCount * RowCount), FColors(ColCount * RowCount) {
+      FRowHeights(RowCount, 24), FTexts(ColCount * RowCount), FColors(ColCount * RowCount),
+      FDecors(ColCount * RowCount) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     FHeaderFont = font();
@@ -95,6 +99,51 @@ void TDayGrid::SetCellColor(int Col, int Row, const QColor& Color) {
     updateCell(Col, Row);
 }
 
+void TDayGrid::SetCellDecor(int Col, int Row, const Decor& Decoration) {
+    FDecors[index(Col, Row)] = Decoration;
+    updateCell(Col, Row);
+}
+
+void TDayGrid::SetToolTipProvider(std::function<QString(int, int)> Provider) {
+    FToolTip = std::move(Provider);
+}
+
+void TDayGrid::ShowCellToolTip(int Col, int Row) {
+    if (!FToolTip || Col < 0 || Row < 0)
+        return;
+    const QString text = FToolTip(Col, Row);
+    const QRect cell = CellRect(Col, Row);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(mapToGlobal(cell.bottomLeft()), text, this, cell);
+}
+
+bool TDayGrid::event(QEvent* Event) {
+    if (Event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(Event);
+        int col = 0;
+        int row = 0;
+        const QString text =
+            FToolTip && CellAt(help->pos(), &col, &row) ? FToolTip(col, row) : QString();
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this, CellRect(col, row));
+        return true;
+    }
+    return QWidget::event(Event);
+}
+
+void TDayGrid::mouseDoubleClickEvent(QMouseEvent* Event) {
+    int col = 0;
+    int row = 0;
+    if (Event->button() == Qt::LeftButton && CellAt(Event->position().toPoint(), &col, &row) &&
+        row >= FFixedRows)
+        emit CellDoubleClicked(col, row);
+    Event->accept();
+}
+
 void TDayGrid::SetSelected(int Col, int Row) {
     if (Col < 0 && Row < 0) {
         // No cell selected.
@@ -165,6 +214,32 @@ void TDayGrid::updateCell(int Col, int Row) {
     update(CellRect(Col, Row));
 }
 
+void TDayGrid::drawDecor(QPainter& P, const QRect& Cell, const Decor& D, const QColor& Own) const {
+    P.save();
+    P.setRenderHint(QPainter::Antialiasing);
+    if (!D.Badge.isEmpty()) {
+        QFont small = FCellFont;
+        small.setPixelSize(qMax(8, FCellFont.pixelSize() - 2));
+        P.setFont(small);
+        const int side = QFontMetrics(small).height();
+        const QRectF box(Cell.right() - side - 1.5, Cell.top() + 1.5, side, side);
+        // On a cell of its own colour the box turns round: the colour inside
+        // it stays that of the mark.
+        const bool inverted = Own.isValid();
+        P.setPen(Qt::NoPen);
+        P.setBrush(inverted ? QColor(255, 255, 255) : D.BadgeColor);
+        P.drawRoundedRect(box, 2, 2);
+        P.setPen(inverted ? D.BadgeColor : QColor(255, 255, 255));
+        P.drawText(box, Qt::AlignCenter, D.Badge);
+    }
+    if (D.Dot) {
+        P.setPen(Qt::NoPen);
+        P.setBrush(Own.isValid() ? QColor(255, 255, 255) : D.DotColor);
+        P.drawEllipse(QRectF(Cell.left() + 4, Cell.top() + 4, 5, 5));
+    }
+    P.restore();
+}
+
 void TDayGrid::paintEvent(QPaintEvent* Event) {
     QPainter p(this);
     const QRect all = rect();
@@ -220,15 +295,19 @@ void TDayGrid::paintEvent(QPaintEvent* Event) {
             const QString& text = FTexts[index(c, r)];
             if (text.isEmpty())
                 continue;
-            p.setPen(textColorOn(ground));
+            const QColor ink = textColorOn(ground);
+            const Decor& decor = FDecors[index(c, r)];
             const QStringList lines = text.split(QLatin1Char('\r'));
             int ly = cell.top() + (cell.height() - lineHeight * int(lines.size())) / 2;
-            for (const QString& line : lines) {
-                if (!line.isEmpty())
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                const QColor lineColor = decor.LineColors.value(i);
+                p.setPen(own.isValid() || !lineColor.isValid() ? ink : lineColor);
+                if (!lines[i].isEmpty())
                     p.drawText(QRect(cell.left(), ly, cell.width(), lineHeight), Qt::AlignCenter,
-                               line);
+                               lines[i]);
                 ly += lineHeight;
             }
+            drawDecor(p, cell, decor, own);
         }
         y += FRowHeights[r];
     }
@@ -250,6 +329,24 @@ void TDayGrid::mousePressEvent(QMouseEvent* Event) {
 }
 
 void TDayGrid::keyPressEvent(QKeyEvent* Event) {
+    if (FArrowKeysToOwner) {
+        switch (Event->key()) {
+        case Qt::Key_Left:
+            emit ArrowKey(-1, 0);
+            return;
+        case Qt::Key_Right:
+            emit ArrowKey(1, 0);
+            return;
+        case Qt::Key_Up:
+            emit ArrowKey(0, -1);
+            return;
+        case Qt::Key_Down:
+            emit ArrowKey(0, 1);
+            return;
+        default:
+            break;
+        }
+    }
     int col = FSelCol < 0 ? 0 : FSelCol;
     int row = FSelRow < 0 ? FFixedRows : FSelRow;
     switch (Event->key()) {

@@ -10,10 +10,24 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <functional>
 
 class TDayGrid : public QWidget {
     Q_OBJECT
 public:
+    // What a cell shows besides its text: a colour for each of its lines
+    // (an invalid colour keeps the cell's text colour), a short mark in a
+    // small box at the top right, and a dot at the top left. A cell with a
+    // colour of its own (SetCellColor) draws every line in the one colour
+    // that reads on that colour.
+    struct Decor {
+        QVector<QColor> LineColors;
+        QString Badge;
+        QColor BadgeColor;
+        bool Dot = false;
+        QColor DotColor;
+    };
+
     explicit TDayGrid(int ColCount, int RowCount, QWidget* Parent = nullptr);
 
     int ColCount() const { return FColCount; }
@@ -41,6 +55,15 @@ public:
     void SetCellColor(int Col, int Row, const QColor& Color);
     QColor CellColor(int Col, int Row) const { return FColors[index(Col, Row)]; }
 
+    void SetCellDecor(int Col, int Row, const Decor& Decoration);
+    const Decor& CellDecor(int Col, int Row) const { return FDecors[index(Col, Row)]; }
+
+    // The tooltip of a cell under the mouse: the provider's text for it (an
+    // empty text shows none).
+    void SetToolTipProvider(std::function<QString(int Col, int Row)> Provider);
+    // Shows the tooltip of a cell below it, as for the keyboard's selection.
+    void ShowCellToolTip(int Col, int Row);
+
     // The single selected cell; a header cell cannot be selected. (-1, -1)
     // selects none.
     void SetSelected(int Col, int Row);
@@ -65,14 +88,25 @@ public:
 
     QSize sizeHint() const override;
 
+    // Arrow keys go to ArrowKey instead of moving the selection here.
+    void SetArrowKeysToOwner(bool On) { FArrowKeysToOwner = On; }
+
 signals:
     // Sent for every cell the grid paints, header row first from left to right,
     // just before the cell is drawn (a colour set here shows in this paint).
     void DrawCell(int Col, int Row, const QRect& Rect);
     // The user selected a cell by mouse or keyboard.
     void SelectionChanged(int Col, int Row);
+    // An arrow key with the cell selection on the grid: the owner moves the
+    // selection (DCol, DRow one of -1, 0, 1), also across the grid's edge.
+    // Sent instead of moving within the grid while ArrowKeysToOwner is set.
+    void ArrowKey(int DCol, int DRow);
+    // A double click on a cell.
+    void CellDoubleClicked(int Col, int Row);
 
 protected:
+    bool event(QEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
@@ -80,6 +114,7 @@ protected:
 private:
     int index(int Col, int Row) const { return Row * FColCount + Col; }
     void updateCell(int Col, int Row);
+    void drawDecor(class QPainter& P, const QRect& Cell, const Decor& D, const QColor& Own) const;
     void selectByUser(int Col, int Row);
 
     int FColCount;
@@ -89,6 +124,9 @@ private:
     QVector<int> FRowHeights;
     QVector<QString> FTexts;
     QVector<QColor> FColors;
+    QVector<Decor> FDecors;
+    std::function<QString(int, int)> FToolTip;
+    bool FArrowKeysToOwner = false;
     int FSelCol = -1;
     int FSelRow = -1;
     QColor FSelectionColor{241, 193, 94};

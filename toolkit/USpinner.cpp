@@ -8,8 +8,10 @@
 
 TSpinner::TSpinner(QWidget* Parent) : QWidget(Parent) {
     setFocusPolicy(Qt::StrongFocus);
-    FRepeat.setSingleShot(false);
-    connect(&FRepeat, &QTimer::timeout, this, &TSpinner::repeatStep);
+    FRepeat = new QTimer(this);
+    FRepeat->setObjectName(QStringLiteral("tmRepeat"));
+    FRepeat->setSingleShot(false);
+    connect(FRepeat, &QTimer::timeout, this, &TSpinner::repeatStep);
 }
 
 void TSpinner::SetValue(int Value) {
@@ -62,7 +64,8 @@ TSpinner::Part TSpinner::partAt(const QPoint& Pos) const {
 
 void TSpinner::repeatStep() {
     // The first repeat comes after the initial delay; later ones faster.
-    FRepeat.setInterval(RepeatInterval);
+    FRepeat->setInterval(RepeatInterval);
+    FRepeated = true;
     if (FPressedInside)
         StepBy(FPressed == Part::Plus ? 1 : -1);
 }
@@ -73,9 +76,11 @@ void TSpinner::mousePressEvent(QMouseEvent* Event) {
         return;
     FPressed = partAt(Event->position().toPoint());
     FPressedInside = FPressed != Part::None;
+    FRepeated = false;
+    FTyped.clear();
     if (FPressed != Part::None) {
-        FRepeat.setInterval(InitialRepeatDelay);
-        FRepeat.start();
+        FRepeat->setInterval(InitialRepeatDelay);
+        FRepeat->start();
     }
     update();
 }
@@ -95,17 +100,58 @@ void TSpinner::mouseReleaseEvent(QMouseEvent* Event) {
     Event->accept();
     if (Event->button() != Qt::LeftButton || FPressed == Part::None)
         return;
-    FRepeat.stop();
+    FRepeat->stop();
     const Part pressed = FPressed;
     FPressed = Part::None;
     FPressedInside = false;
     update();
-    if (partAt(Event->position().toPoint()) == pressed)
+    // A click steps once; a hold has stepped with every repeat already.
+    if (partAt(Event->position().toPoint()) == pressed && !FRepeated)
         StepBy(pressed == Part::Plus ? 1 : -1);
+    FRepeated = false;
 }
 
 void TSpinner::keyPressEvent(QKeyEvent* Event) {
     const bool keypad = Event->modifiers() & Qt::KeypadModifier;
+    if (FTypingEnabled) {
+        const int key = Event->key();
+        if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+            // As many digits as the range's largest value has.
+            if (FTyped.size() < QString::number(FMax).size())
+                FTyped += QChar(u'0' + (key - Qt::Key_0));
+            update();
+            Event->accept();
+            return;
+        }
+        if (!FTyped.isEmpty()) {
+            switch (key) {
+            case Qt::Key_Backspace:
+                FTyped.chop(1);
+                update();
+                Event->accept();
+                return;
+            case Qt::Key_Return:
+            case Qt::Key_Enter: {
+                const int typed = FTyped.toInt();
+                FTyped.clear();
+                update();
+                SetValue(typed);
+                Event->accept();
+                return;
+            }
+            case Qt::Key_Escape:
+                FTyped.clear();
+                update();
+                Event->accept();
+                return;
+            default:
+                // Any other key drops the digits and does what it does.
+                FTyped.clear();
+                update();
+                break;
+            }
+        }
+    }
     switch (Event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Right:
@@ -158,8 +204,9 @@ void TSpinner::focusInEvent(QFocusEvent* Event) {
 }
 
 void TSpinner::focusOutEvent(QFocusEvent* Event) {
-    FRepeat.stop();
+    FRepeat->stop();
     FPressed = Part::None;
+    FTyped.clear();
     update();
     QWidget::focusOutEvent(Event);
 }
@@ -199,7 +246,13 @@ void TSpinner::paintEvent(QPaintEvent*) {
     drawButton(p, PlusRect(), FPlusGlyph, true, FPressed == Part::Plus && FPressedInside);
     const QRect text(MinusRect().right() + 1, 0, PlusRect().left() - MinusRect().right() - 1,
                      height());
-    p.setPen(palette().color(QPalette::WindowText));
     p.setFont(font());
+    if (!FTyped.isEmpty()) {
+        // Digits being typed: in the focus colour, with a caret after them.
+        p.setPen(QColor(40, 90, 170));
+        p.drawText(text, Qt::AlignCenter, FTyped + QLatin1Char('_'));
+        return;
+    }
+    p.setPen(palette().color(QPalette::WindowText));
     p.drawText(text, Qt::AlignCenter, QString::number(FValue));
 }

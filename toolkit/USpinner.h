@@ -1,9 +1,13 @@
 // A number between a minus button at the left end and a plus button at the
 // right end. The value is clamped to the range (no wrap-around). A button
 // steps by 1 when the mouse is released over it; holding it repeats the step
-// after 400 ms, then every 100 ms. Keys: Up, Right, keypad + step +1; Down,
-// Left, keypad - step -1; Page Up/Down step ±10. The wheel steps ±1, ±10
-// with Ctrl. Changed is sent only when the value really changes.
+// after 400 ms, then every 100 ms, and the release after a repeat adds no
+// step of its own. Keys: Up, Right, keypad + step +1; Down, Left, keypad -
+// step -1; Page Up/Down step ±10. Where typing is on, digits typed into it
+// show in place of the value, Enter takes them (clamped to the range),
+// Backspace takes one back, Esc or leaving the spinner drops them. The wheel
+// steps ±1, ±10 with Ctrl. Changed is sent only when the value really
+// changes.
 #pragma once
 
 #include <QPixmap>
@@ -26,6 +30,11 @@ public:
     // Also clamps the current value into the new range.
     void SetRange(int Minimum, int Maximum);
     void StepBy(int Steps) { SetValue(FValue + Steps); }
+
+    // Whether digits can be typed in (off at first).
+    void SetTypingEnabled(bool On) { FTypingEnabled = On; }
+    // The digits typed so far and not yet taken; empty when none.
+    const QString& TypedText() const { return FTyped; }
 
     // The button glyphs: index 0 minus, index 1 plus. A null pixmap draws a
     // plain sign instead.
@@ -65,6 +74,9 @@ private:
     QPixmap FPlusGlyph;
     Part FPressed = Part::None;
     bool FPressedInside = false;
-    QTimer FRepeat;
+    QTimer* FRepeat = nullptr; // "tmRepeat"
+    bool FRepeated = false;    // the held button has repeated: its release adds nothing
+    bool FTypingEnabled = false;
+    QString FTyped;
     int FWheelAngle = 0;
 };

@@ -45,6 +45,8 @@ private slots:
     void weekdayHeader();
     void weekendHeaderAfterPartialPaints();
     void todayMarkFollowsMonth();
+    void namesAndMarks_data();
+    void namesAndMarks();
     void todayFollowsTheClock_data();
     void todayFollowsTheClock();
     void noteWindowFollowsTheClock();
@@ -104,10 +106,12 @@ void TestMonthPage::cells_data() {
     QTest::newRow("2015-02 starts on Sunday") << 2015 << 2 << 0 << 1 << QString();
     QTest::newRow("2022-10-01 alone in row 1") << 2022 << 10 << 6 << 1 << QString();
     QTest::newRow("2024-02-04 立春") << 2024 << 2 << 4 << 4 << cr("4", "廿五", "立春");
-    QTest::newRow("2024-02-10 　正月") << 2024 << 2 << 4 << 10 << cr("10", "　正月");
+    // The third line: the day's festival, before its solar term.
+    QTest::newRow("2024-02-10 春节") << 2024 << 2 << 4 << 10 << cr("10", "　正月", "春节");
     QTest::newRow("2024-02-19 雨水") << 2024 << 2 << 4 << 19 << cr("19", "初十", "雨水");
     QTest::newRow("2024-02-29 二十") << 2024 << 2 << 4 << 29 << cr("29", "二十");
-    QTest::newRow("1901-01-01 十一") << 1901 << 1 << 2 << 1 << cr("1", "十一");
+    QTest::newRow("1901-01-01 元旦") << 1901 << 1 << 2 << 1 << cr("1", "十一", "元旦");
+    QTest::newRow("2024-09-17 中秋节") << 2024 << 9 << 0 << 17 << cr("17", "十五", "中秋节");
     QTest::newRow("1901-01-20 十二月") << 1901 << 1 << 2 << 20 << cr("20", "十二月");
     QTest::newRow("2023-02-20 　二月") << 2023 << 2 << 3 << 20 << cr("20", "　二月");
     QTest::newRow("2023-03-22 闰二月") << 2023 << 3 << 3 << 22 << cr("22", "闰二月");
@@ -229,6 +233,35 @@ void TestMonthPage::weekendHeaderAfterPartialPaints() {
     QVERIFY(!FMain->FWeekendPending);
     for (int c = 1; c < 6; ++c)
         QVERIFY(!FMain->advDays->CellColor(c, 0).isValid());
+}
+
+void TestMonthPage::namesAndMarks_data() {
+    // A day's name line in the colour of its kind, and its 休/班 mark.
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<QString>("badge");
+    const QColor lunar(204, 30, 30), gregorian(24, 92, 190), term(18, 128, 58);
+    QTest::newRow("春节, a day off") << QDate(2024, 2, 10) << "春节" << lunar << "休";
+    QTest::newRow("立春 on a worked Sunday") << QDate(2024, 2, 4) << "立春" << term << "班";
+    QTest::newRow("国庆节, a day off") << QDate(2024, 10, 1) << "国庆节" << gregorian << "休";
+    QTest::newRow("a weekend day of the holiday") << QDate(2024, 10, 5) << "" << QColor() << "休";
+    QTest::newRow("除夕 on a 29th") << QDate(2025, 1, 28) << "除夕" << lunar << "休";
+    QTest::newRow("an ordinary day") << QDate(2026, 12, 10) << "" << QColor() << "";
+}
+
+void TestMonthPage::namesAndMarks() {
+    QFETCH(QDate, date);
+    QFETCH(QString, name);
+    QFETCH(QColor, color);
+    QFETCH(QString, badge);
+    open(QDateTime(QDate(2030, 6, 15), QTime(12, 0)));
+    showMonth(date.year(), date.month());
+    const QPoint at = cellOf(QDate(date.year(), date.month(), 1).dayOfWeek() % 7, date.day());
+    QCOMPARE(FMain->advDays->Cell(at.x(), at.y()).section(QChar(13), 2, 2), name);
+    const TDayGrid::Decor& decor = FMain->advDays->CellDecor(at.x(), at.y());
+    QCOMPARE(decor.LineColors.value(2), color);
+    QCOMPARE(decor.Badge, badge);
 }
 
 void TestMonthPage::todayMarkFollowsMonth() {
