@@ -1,6 +1,7 @@
 #include "UWeather.h"
 
 #include "UForms.h"
+#include "UWeatherPlace.h"
 #include "UWeatherService.h"
 
 #include <QCoreApplication>
@@ -74,8 +75,7 @@ void TfrmWeather::DockToMain() {
     const QWidget* main = MainForm();
     if (!main)
         return;
-    const QRect m = main->frameGeometry();
-    move(m.x() + m.width(), m.y());
+    move(WeatherPanelPosition(main, this));
 }
 
 void TfrmWeather::ShowPanel() {
