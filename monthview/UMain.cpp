@@ -615,8 +615,8 @@ void TfrmManyYear::DockWeather() {
     QWidget* weather = WeatherWindow();
     if (!weather)
         return;
-    const QRect frame = frameGeometry();
-    weather->move(frame.left() + frame.width(), frame.top());
+    // Beside this window where the panel fits on its screen (UWeatherPlace.h).
+    weather->move(WeatherPanelPosition(this, weather));
 }
 
 // ---- Popup menu ----

@@ -4,6 +4,9 @@
 // library of its own that is loaded only when the panel is first made.
 #pragma once
 
+// Where the panel docks (WeatherPanelPosition), for the main window too.
+#include "UWeatherPlace.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -12,7 +15,8 @@ public:
     using QWidget::QWidget;
     ~TWeatherPanel() override = default;
 
-    // Left := main window's Left + Width, then Top := main window's Top.
+    // Beside the main window where the panel fits on the screen
+    // (WeatherPanelPosition).
     virtual void DockToMain() = 0;
     // The menu's "显示天气预报": docks the panel, loads its page anew and
     // shows it.

@@ -1,5 +1,8 @@
 #include "UWeatherService.h"
 
+#include "UClock.h"
+
+#include <QFile>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -172,10 +175,6 @@ void shutdownSending(QTcpSocket* Socket) {
 #endif
 }
 
-QString htmlEscaped(const QString& s) {
-    return s.toHtmlEscaped();
-}
-
 // JSON text that is safe inside a <script> element.
 QByteArray scriptJson(const QJsonObject& o) {
     QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Compact);
@@ -183,220 +182,19 @@ QByteArray scriptJson(const QJsonObject& o) {
     return json;
 }
 
-const char kPageStyle[] = R"CSS(
-html,body{margin:0;padding:0;width:222px;height:376px;overflow:hidden}
-body{font-family:"Noto Sans CJK SC","Microsoft YaHei","PingFang SC",sans-serif;font-size:12px;
-color:#1e395b;-webkit-user-select:none;user-select:none;cursor:default}
-#panel{box-sizing:border-box;width:222px;height:376px;border:1px solid #8e9cad;
-background:linear-gradient(#ffffff,#edf3fc 60%,#dde7f3);display:flex;flex-direction:column}
-#head{padding:9px 12px 7px;border-bottom:1px solid #c9d5e3;
-background:linear-gradient(#ffffff,#a4bbd1)}
-#city{font-size:19px;font-weight:bold;letter-spacing:1px;color:#1e395b}
-#sub{font-size:11px;color:#3e5878;margin-top:1px}
-#days{flex:1;display:flex;flex-direction:column;padding:4px 8px}
-.day{flex:1;display:flex;align-items:center;border-bottom:1px dashed #c9d5e3}
-.day:last-child{border-bottom:none}
-.when{width:62px}
-.date{font-size:13px;font-weight:bold}
-.week{font-size:11px;color:#566f8e;margin-top:2px}
-.icon{width:46px;height:46px;margin:0 6px 0 2px}
-.what{flex:1;text-align:right}
-.desc{font-size:13px}
-.temp{font-size:12px;margin-top:3px;white-space:nowrap}
-.hi{color:#d9480f;font-weight:bold}
-.lo{color:#1c6fd1;font-weight:bold}
-#note{flex:1;display:flex;flex-direction:column;align-items:center;justify-content:center;
-text-align:center;padding:0 16px;font-size:13px;color:#3e5878;line-height:1.6}
-#note .msg{white-space:pre-line}
-#note button{margin-top:10px;font:inherit;font-size:12px;color:#1e395b;padding:3px 16px;
-border:1px solid #8e9cad;border-radius:3px;background:linear-gradient(#ffffff,#d5e0ec);cursor:pointer}
-#note button:hover{background:linear-gradient(#ffffff,#c3d3e6)}
-#foot{font-size:10px;color:#7a8ca3;text-align:right;padding:2px 8px 4px}
-)CSS";
+// The marker in the page's frame that the configuration replaces.
+constexpr char kConfigMarker[] = "@WEATHER_CONFIG@";
 
-// The page's script: fetches the forecast, draws it, or says that it
-// cannot. Everything it writes goes through textContent or fixed SVG.
-const char kPageScript[] = R"JS(
-(function () {
-  'use strict';
-  var C = window.WEATHER_CONFIG;
-  var NS = 'http://www.w3.org/2000/svg';
-  var WEEK = ['周日', '周一', '周二', '周三', '周四', '周五', '周六'];
-  var NEAR = ['今天', '明天', '后天'];
-  function $(id) { return document.getElementById(id); }
-  function el(tag, cls, text) {
-    var e = document.createElement(tag);
-    if (cls) e.className = cls;
-    if (text !== undefined) e.textContent = text;
-    return e;
-  }
-  // WMO weather interpretation codes -> description and picture.
-  function describe(code) {
-    var t = {0: ['晴', 'sun'], 1: ['晴间多云', 'partly'], 2: ['多云', 'partly'], 3: ['阴', 'cloud'],
-      45: ['雾', 'fog'], 48: ['雾凇', 'fog'], 51: ['小毛毛雨', 'drizzle'], 53: ['毛毛雨', 'drizzle'],
-      55: ['大毛毛雨', 'drizzle'], 56: ['冻毛毛雨', 'sleet'], 57: ['冻毛毛雨', 'sleet'],
-      61: ['小雨', 'rain'], 63: ['中雨', 'rain'], 65: ['大雨', 'rain'], 66: ['冻雨', 'sleet'],
-      67: ['冻雨', 'sleet'], 71: ['小雪', 'snow'], 73: ['中雪', 'snow'], 75: ['大雪', 'snow'],
-      77: ['米雪', 'snow'], 80: ['小阵雨', 'rain'], 81: ['阵雨', 'rain'], 82: ['强阵雨', 'rain'],
-      85: ['小阵雪', 'snow'], 86: ['阵雪', 'snow'], 95: ['雷阵雨', 'thunder'],
-      96: ['雷阵雨伴冰雹', 'thunder'], 99: ['雷阵雨伴冰雹', 'thunder']};
-    return t[code] || ['未知', 'cloud'];
-  }
-  function svg(tag, attrs) {
-    var e = document.createElementNS(NS, tag);
-    for (var k in attrs) e.setAttribute(k, attrs[k]);
-    return e;
-  }
-  function sun(g, cx, cy, r) {
-    for (var i = 0; i < 8; i++) {
-      var a = i * Math.PI / 4;
-      g.appendChild(svg('line', {x1: cx + Math.cos(a) * (r + 3), y1: cy + Math.sin(a) * (r + 3),
-        x2: cx + Math.cos(a) * (r + 7), y2: cy + Math.sin(a) * (r + 7),
-        stroke: '#f59f00', 'stroke-width': 2.4, 'stroke-linecap': 'round'}));
-    }
-    g.appendChild(svg('circle', {cx: cx, cy: cy, r: r, fill: '#fcc419', stroke: '#f59f00',
-      'stroke-width': 1.5}));
-  }
-  function cloud(g, dx, dy, fill) {
-    g.appendChild(svg('path', {d: 'M' + (12 + dx) + ' ' + (34 + dy) +
-      'a8 8 0 0 1 1-15.9a11 11 0 0 1 21-2.6a8.5 8.5 0 0 1 3 18.5z',
-      fill: fill, stroke: '#74859b', 'stroke-width': 1.5, 'stroke-linejoin': 'round'}));
-  }
-  function icon(kind) {
-    var s = svg('svg', {viewBox: '0 0 46 46', 'class': 'icon'});
-    if (kind === 'sun') { sun(s, 23, 23, 9); return s; }
-    if (kind === 'partly') { sun(s, 17, 16, 7); cloud(s, 2, 4, '#ffffff'); return s; }
-    if (kind === 'fog') {
-      cloud(s, 0, -4, '#e9eef4');
-      for (var f = 0; f < 3; f++)
-        s.appendChild(svg('line', {x1: 9 + f * 2, y1: 35 + f * 4, x2: 38 - f * 2, y2: 35 + f * 4,
-          stroke: '#8e9cad', 'stroke-width': 2, 'stroke-linecap': 'round'}));
-      return s;
-    }
-    cloud(s, 0, -4, kind === 'cloud' ? '#dfe5ec' : '#c9d3de');
-    if (kind === 'rain' || kind === 'drizzle' || kind === 'sleet') {
-      var n = kind === 'drizzle' ? 2 : 3;
-      for (var i = 0; i < n; i++)
-        s.appendChild(svg('line', {x1: 16 + i * 7, y1: 34, x2: 13 + i * 7, y2: 42,
-          stroke: '#1c7ed6', 'stroke-width': 2.2, 'stroke-linecap': 'round'}));
-    }
-    if (kind === 'snow' || kind === 'sleet') {
-      var xs = kind === 'sleet' ? [33] : [15, 23, 31];
-      xs.forEach(function (x, j) {
-        s.appendChild(svg('circle', {cx: x, cy: 37 + (j % 2) * 4, r: 2.2, fill: '#74c0fc'}));
-      });
-    }
-    if (kind === 'thunder')
-      s.appendChild(svg('path', {d: 'M24 29l-5 8h5l-3 7l8-10h-5l3-5z', fill: '#fab005',
-        stroke: '#e67700', 'stroke-width': 1, 'stroke-linejoin': 'round'}));
-    return s;
-  }
-  function temperature(v) { return Math.round(v) + '°' + C.unit; }
-  function showNote(text, retry) {
-    var days = $('days'); days.textContent = ''; days.style.display = 'none';
-    var note = $('note'); note.textContent = ''; note.style.display = 'flex';
-    note.appendChild(el('div', 'msg', text));
-    if (retry) {
-      var b = el('button', 'retry', '重试');
-      b.id = 'retry';
-      b.addEventListener('click', load);
-      note.appendChild(b);
-    }
-    document.body.setAttribute('data-state', retry ? 'failed' : 'loading');
-  }
-  function show(daily) {
-    var days = $('days'); days.textContent = '';
-    var codes = daily.weather_code || daily.weathercode;
-    for (var i = 0; i < C.days; i++) {
-      var ymd = String(daily.time[i]).split('-').map(Number);
-      var date = new Date(Date.UTC(ymd[0], ymd[1] - 1, ymd[2]));
-      var d = describe(Number(codes[i]));
-      var row = el('div', 'day');
-      var when = el('div', 'when');
-      when.appendChild(el('div', 'date', ymd[1] + '月' + ymd[2] + '日'));
-      when.appendChild(el('div', 'week', (i < NEAR.length ? NEAR[i] + ' ' : '') +
-        WEEK[date.getUTCDay()]));
-      row.appendChild(when);
-      row.appendChild(icon(d[1]));
-      var what = el('div', 'what');
-      what.appendChild(el('div', 'desc', d[0]));
-      var t = el('div', 'temp');
-      t.appendChild(el('span', 'lo', temperature(daily.temperature_2m_min[i])));
-      t.appendChild(document.createTextNode(' ~ '));
-      t.appendChild(el('span', 'hi', temperature(daily.temperature_2m_max[i])));
-      what.appendChild(t);
-      row.appendChild(what);
-      days.appendChild(row);
-    }
-    $('note').style.display = 'none';
-    days.style.display = 'flex';
-    document.body.setAttribute('data-state', 'shown');
-  }
-  function usable(j) {
-    var d = j && j.daily;
-    if (!d || !Array.isArray(d.time)) return false;
-    var codes = d.weather_code || d.weathercode;
-    var lists = [d.time, codes, d.temperature_2m_max, d.temperature_2m_min];
-    for (var k = 0; k < lists.length; k++)
-      if (!Array.isArray(lists[k]) || lists[k].length < C.days) return false;
-    for (var i = 0; i < C.days; i++) {
-      if (!/^\d{4}-\d{2}-\d{2}$/.test(String(d.time[i]))) return false;
-      if (!isFinite(Number(codes[i])) || codes[i] === null) return false;
-      if (typeof d.temperature_2m_max[i] !== 'number' || !isFinite(d.temperature_2m_max[i]))
-        return false;
-      if (typeof d.temperature_2m_min[i] !== 'number' || !isFinite(d.temperature_2m_min[i]))
-        return false;
-    }
-    return true;
-  }
-  var busy = false;
-  function load() {
-    if (busy) return;
-    busy = true;
-    showNote('正在获取天气数据…', false);
-    var controller = new AbortController();
-    var timer = setTimeout(function () { controller.abort(); }, C.timeoutMs);
-    var url = C.api + '?latitude=' + C.latitude + '&longitude=' + C.longitude +
-      '&daily=weather_code,temperature_2m_max,temperature_2m_min' +
-      '&timezone=Asia%2FShanghai&forecast_days=' + C.days +
-      (C.unit === 'F' ? '&temperature_unit=fahrenheit' : '');
-    fetch(url, {signal: controller.signal, cache: 'no-store', credentials: 'omit'})
-      .then(function (r) { if (!r.ok) throw new Error('HTTP ' + r.status); return r.json(); })
-      .then(function (j) { if (!usable(j)) throw new Error('unusable'); show(j.daily); })
-      .catch(function () { showNote('暂时无法获取天气数据', true); })
-      .then(function () { clearTimeout(timer); busy = false; });
-  }
-  if (C.city) load();
-})();
-)JS";
-
-QByteArray pageHtml(const QString& Title, const QString& Subtitle, const QByteArray& Config,
-                    const QString& Note, bool WithScript) {
-    QByteArray html;
-    html += "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-            "<meta name=\"viewport\" content=\"width=222, height=376\">"
-            "<title>天气预报</title><style>";
-    html += kPageStyle;
-    html += "</style></head><body data-state=\"";
-    html += WithScript ? "loading" : "unknown";
-    html += "\"><div id=\"panel\"><div id=\"head\"><div id=\"city\">";
-    html += htmlEscaped(Title).toUtf8();
-    html += "</div><div id=\"sub\">";
-    html += htmlEscaped(Subtitle).toUtf8();
-    html += "</div></div><div id=\"days\" style=\"display:none\"></div><div id=\"note\">"
-            "<div class=\"msg\">";
-    html += htmlEscaped(Note).toUtf8();
-    html += "</div></div><div id=\"foot\">天气数据：Open-Meteo.com</div></div>";
-    if (WithScript) {
-        html += "<script>window.WEATHER_CONFIG=";
-        html += Config;
-        html += ";</script><script>";
-        html += kPageScript;
-        html += "</script>";
-    }
-    html += "</body></html>\n";
-    return html;
-}
+// The page's files besides the page itself, by their path on the service.
+struct TAsset {
+    const char* Path;
+    const char* Resource;
+    const char* ContentType;
+};
+constexpr TAsset kAssets[] = {
+    {"/weather/weather.css", "weather.css", "text/css; charset=utf-8"},
+    {"/weather/weather.js", "weather.js", "text/javascript; charset=utf-8"},
+};
 
 } // namespace
 
@@ -414,12 +212,18 @@ std::optional<TWeatherCity> FindWeatherCity(const QString& Code) {
 TWeatherService::TWeatherService(QObject* Parent) : QObject(Parent) {}
 
 TWeatherService::~TWeatherService() {
+    Stop();
+}
+
+void TWeatherService::Stop() {
     for (auto it = FConnections.begin(); it != FConnections.end(); ++it) {
         it->Socket->disconnect(this);
         it->Socket->abort();
         delete it->Socket;
     }
     FConnections.clear();
+    if (FServer)
+        FServer->close();
 }
 
 bool TWeatherService::Start() {
@@ -457,13 +261,12 @@ void TWeatherService::SetForecastApiAddress(const QUrl& Address) {
 
 void TWeatherService::onNewConnection() {
     while (QTcpSocket* socket = FServer->nextPendingConnection()) {
-        if (FConnections.size() >= kMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
+        if (FConnections.size() >= kMaxConnections)
+            evictOne();
         TConnection c;
         c.Socket = socket;
+        c.Order = ++FConnectionsAccepted;
+        c.Since.start();
         c.Deadline = new QTimer(socket);
         c.Deadline->setSingleShot(true);
         // Bound what Qt buffers for this client before we look at it.
@@ -478,12 +281,26 @@ void TWeatherService::onNewConnection() {
         });
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
-        c.Deadline->start(FRequestTimeoutMs);
+        c.Deadline->start(std::min(FIdleTimeoutMs, FRequestTimeoutMs));
         FConnections.insert(socket, c);
         // Data may already be waiting.
         if (socket->bytesAvailable() > 0)
             onReadyRead(socket);
     }
+}
+
+void TWeatherService::evictOne() {
+    // Rank: 0 has sent nothing, 1 has sent part of a request, 2 is answered
+    // (its client may still be reading the answer).
+    auto rank = [](const TConnection& c) { return c.Answered ? 2 : c.Received ? 1 : 0; };
+    const TConnection* victim = nullptr;
+    for (const TConnection& c : FConnections) {
+        if (!victim || rank(c) < rank(*victim) ||
+            (rank(c) == rank(*victim) && c.Order < victim->Order))
+            victim = &c;
+    }
+    if (victim)
+        drop(victim->Socket);
 }
 
 void TWeatherService::onReadyRead(QTcpSocket* Socket) {
@@ -496,6 +313,11 @@ void TWeatherService::onReadyRead(QTcpSocket* Socket) {
         return;
     }
     c.Buffer += Socket->read(kMaxRequestHeadBytes + 1 - c.Buffer.size());
+    if (!c.Received && !c.Buffer.isEmpty()) {
+        // Past the short limit for silent clients: the rest of the request's time.
+        c.Received = true;
+        c.Deadline->start(std::max<qint64>(0, FRequestTimeoutMs - c.Since.elapsed()));
+    }
 
     // The request line alone is bounded more tightly.
     qsizetype lineEnd = c.Buffer.indexOf('\n');
@@ -616,7 +438,11 @@ TWeatherService::TResponse TWeatherService::Answer(const QByteArray& Head) const
     const QByteArray query = q < 0 ? QByteArray() : target.mid(q + 1);
     if (path.contains('#') || query.contains('#'))
         return plainError(400);
-    if (path != kWeatherPagePath)
+    const TAsset* asset = nullptr;
+    for (const TAsset& a : kAssets)
+        if (path == a.Path)
+            asset = &a;
+    if (path != kWeatherPagePath && !asset)
         return plainError(404);
     if (method != "GET" && method != "HEAD") {
         TResponse r = plainError(405);
@@ -626,12 +452,17 @@ TWeatherService::TResponse TWeatherService::Answer(const QByteArray& Head) const
 
     TResponse r;
     r.Status = 200;
-    r.IsPage = true;
     r.HeadOnly = method == "HEAD";
+    if (asset) {
+        r.ContentType = asset->ContentType;
+        r.Body = PageResource(QLatin1String(asset->Resource));
+        return r;
+    }
+    r.IsPage = true;
     r.ContentType = "text/html; charset=utf-8";
-    r.Body = WeatherPage(query, ForecastApiAddress());
-    // The page may run its own inline script and ask the forecast service,
-    // nothing else.
+    r.Body = WeatherPage(query, ForecastApiAddress(), Clock::Now().date());
+    // The page may run its own script and style sheet and ask the forecast
+    // service, nothing else; no inline script runs.
     const QUrl api = ForecastApiAddress();
     QByteArray origin = api.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
                                      QUrl::RemoveUserInfo)
@@ -639,8 +470,8 @@ TWeatherService::TResponse TWeatherService::Answer(const QByteArray& Head) const
                             .toLatin1();
     while (origin.endsWith('/'))
         origin.chop(1);
-    r.ExtraHeaders = "Content-Security-Policy: default-src 'none'; script-src 'unsafe-inline'; "
-                     "style-src 'unsafe-inline'; img-src data:; connect-src " +
+    r.ExtraHeaders = "Content-Security-Policy: default-src 'none'; script-src 'self'; "
+                     "style-src 'self'; img-src data:; base-uri 'none'; connect-src " +
                      origin + "\r\n";
     return r;
 }
@@ -660,7 +491,25 @@ QByteArray TWeatherService::Serialize(const TResponse& Response) {
     return out;
 }
 
-QByteArray TWeatherService::WeatherPage(const QByteArray& Query, const QUrl& ForecastApi) {
+QByteArray TWeatherService::PageResource(const QString& Name) {
+    QFile file(QStringLiteral(":/weatherpage/") + Name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QUrl TWeatherService::PageResourceBase() {
+    return QUrl(QStringLiteral("qrc:/weatherpage/weather.html"));
+}
+
+QByteArray TWeatherService::PageHtml(const QJsonObject& Config) {
+    QByteArray html = PageResource(QStringLiteral("weather.html"));
+    html.replace(kConfigMarker, scriptJson(Config));
+    return html;
+}
+
+QByteArray TWeatherService::WeatherPage(const QByteArray& Query, const QUrl& ForecastApi,
+                                        const QDate& Today) {
     const QHash<QString, QString> q = parseQuery(Query);
     const QString cid = q.value(QStringLiteral("cid"));
 
@@ -674,25 +523,32 @@ QByteArray TWeatherService::WeatherPage(const QByteArray& Query, const QUrl& For
             ? QStringLiteral("F")
             : QStringLiteral("C");
 
+    QJsonObject config;
     const std::optional<TWeatherCity> city = FindWeatherCity(cid);
     if (!city) {
-        // Say which code was asked for, shortened and escaped.
+        // Say which code was asked for, shortened; the page writes it as text.
         const QString shown = cid.left(20) + (cid.size() > 20 ? QStringLiteral("…") : QString());
         const QString note = cid.isEmpty() ? QStringLiteral("未指定城市代码")
                                            : QStringLiteral("未知的城市代码：%1").arg(shown);
-        return pageHtml(QStringLiteral("天气预报"), QStringLiteral("城市代码有误"), {},
-                        note + QStringLiteral("\n无法显示天气预报"), false);
+        config.insert(QStringLiteral("mode"), QStringLiteral("note"));
+        config.insert(QStringLiteral("title"), QStringLiteral("天气预报"));
+        config.insert(QStringLiteral("subtitle"), QStringLiteral("城市代码有误"));
+        config.insert(QStringLiteral("note"), note + QStringLiteral("\n无法显示天气预报"));
+        return PageHtml(config);
     }
 
-    QJsonObject config;
+    config.insert(QStringLiteral("mode"), QStringLiteral("forecast"));
+    config.insert(QStringLiteral("title"), QString::fromUtf8(city->Name));
+    config.insert(QStringLiteral("subtitle"), QStringLiteral("未来%1天天气预报").arg(days));
     config.insert(QStringLiteral("city"), QString::fromUtf8(city->Name));
     config.insert(QStringLiteral("cid"), QLatin1String(city->Code));
     config.insert(QStringLiteral("latitude"), city->Latitude);
     config.insert(QStringLiteral("longitude"), city->Longitude);
     config.insert(QStringLiteral("days"), days);
     config.insert(QStringLiteral("unit"), unit);
-    config.insert(QStringLiteral("timeoutMs"), 10000);
+    config.insert(QStringLiteral("today"), Today.toString(QStringLiteral("yyyy-MM-dd")));
+    config.insert(QStringLiteral("timeoutMs"), kForecastTimeoutMs);
+    config.insert(QStringLiteral("maxBytes"), kMaxForecastBytes);
     config.insert(QStringLiteral("api"), ForecastApi.toString(QUrl::FullyEncoded));
-    return pageHtml(QString::fromUtf8(city->Name), QStringLiteral("未来%1天天气预报").arg(days),
-                    scriptJson(config), QStringLiteral("正在获取天气数据…"), true);
+    return PageHtml(config);
 }

@@ -1,15 +1,20 @@
 // The weather panel beside the real main window on the X server, its page
 // served by the program's own weather widget service and its forecast by a
 // stand-in on the loopback interface: docking on every show and after
-// left-button drags only, a fresh load on every show, the three changes to
-// the top-level body after every completed document, and a minimise and
-// restore that neither reloads nor re-docks.
+// left-button drags only, on the side where the panel fits on the screen; a
+// fresh load on every show, at midnight, after a jump of the clock and every
+// hour while shown, and none while hidden; the three changes to the
+// top-level body after every completed document; a minimise and restore that
+// neither reloads nor re-docks; and the panel's own page with "重试" when the
+// page cannot be had from the service.
 #include "../common/TestTray.h"
 #include "FakeForecast.h"
 #include "UApplication.h"
+#include "UClock.h"
 #include "UForms.h"
 #include "UGradientPanel.h"
 #include "UMain.h"
+#include "UWallClockWatch.h"
 #include "UWeather.h"
 #include "UWeatherService.h"
 
@@ -17,6 +22,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QtTest>
@@ -76,6 +82,7 @@ class TestWeatherPanel : public QObject {
     FakeForecast* FFake = nullptr;
     TfrmManyYear* FMain = nullptr;
     TfrmWeather* FPanel = nullptr;
+    QDateTime FNow;
 
     TTestTray FTray;
 
@@ -102,6 +109,8 @@ class TestWeatherPanel : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(FDir.isValid());
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(10, 0));
+        Clock::SetNowFunction([this] { return FNow; });
         TApplication::InstallFontSubstitutions();
         FFake = new FakeForecast(this);
         QVERIFY(FFake->Start());
@@ -127,9 +136,13 @@ private slots:
         delete frmWeather;
         QVERIFY(!frmWeather);
         delete FMain;
+        Clock::SetNowFunction({});
     }
     void init() {
         FFake->Answer = FakeForecast::Ok;
+        // Every day that the tests move the clock to, and the day before.
+        FFake->FirstDay = FakeForecast::Anchor().addDays(-1);
+        FFake->DayCount = 8;
         TWeatherService::SetForecastApiAddress(FFake->Address());
     }
 
@@ -382,15 +395,355 @@ private slots:
     }
 
     void failedPageIsChangedToo() {
-        // A page that cannot be loaded at all: the browser's own error page
-        // is what completes, and it gets the changes like any other.
+        // A page that cannot be loaded at all: the panel's own page takes the
+        // place of the browser's error page, and it gets the changes like
+        // any other.
         QSignalSpy finished(FPanel->WebBrowser(), &QWebEngineView::loadFinished);
+        QSignalSpy own(FPanel, &TfrmWeather::ErrorPageShown);
         QSignalSpy changed(FPanel, &TfrmWeather::DocumentChanged);
         FPanel->WebBrowser()->load(
             QUrl(QStringLiteral("http://127.0.0.1:%1/weather/weather.aspx").arg(deadPort())));
         QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 60000);
         QCOMPARE(finished.first().first().toBool(), false);
+        QTRY_COMPARE_WITH_TIMEOUT(own.count(), 1, 20000);
+        // The panel's own page completes too, and is changed.
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+        QCOMPARE(finished.last().first().toBool(), true);
         QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("failed"), 20000);
+        QCOMPARE(js(FPanel, QLatin1String(kReadBody)).toStringList(), kChangedBody);
+    }
+
+    // ---- The panel's own page when the service cannot give the page ----
+
+    void ownPageWhenThePageCannotBeHad_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("service stopped, page reloaded") << QStringLiteral("stopped");
+        QTest::newRow("service answers with an error") << QStringLiteral("error");
+        QTest::newRow("no answer in time") << QStringLiteral("silent");
+    }
+    void ownPageWhenThePageCannotBeHad() {
+        QFETCH(QString, how);
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QSignalSpy own(FPanel, &TfrmWeather::ErrorPageShown);
+        QTcpServer silent; // takes connections and never answers
+        if (how == QLatin1String("stopped")) {
+            // As the browser's own "Reload" would after the service went away.
+            FPanel->Service()->Stop();
+            FPanel->WebBrowser()->reload();
+        } else if (how == QLatin1String("error")) {
+            FPanel->WebBrowser()->load(QUrl(
+                QStringLiteral("http://127.0.0.1:%1/weather/none").arg(FPanel->Service()->Port())));
+        } else {
+            QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+            FPanel->SetLoadTimeout(800);
+            FPanel->WebBrowser()->load(
+                QUrl(QStringLiteral("http://127.0.0.1:%1/weather/weather.aspx")
+                         .arg(silent.serverPort())));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(own.count(), 1, 30000);
+        FPanel->SetLoadTimeout(TfrmWeather::kDefaultLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("failed"), 20000);
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('#note .msg').textContent")),
+                 QVariant(QStringLiteral("无法连接天气服务")));
+        QCOMPARE(js(FPanel, QStringLiteral("document.getElementById('retry').textContent")),
+                 QVariant(QStringLiteral("重试")));
+        // In the page's own look, not the browser's error page.
+        QCOMPARE(js(FPanel, QStringLiteral("getComputedStyle(document.getElementById('panel'))"
+                                           ".display")),
+                 QVariant(QStringLiteral("flex")));
+        const QString text = js(FPanel, QStringLiteral("document.body.innerText")).toString();
+        QVERIFY2(!text.contains(QStringLiteral("reached")) &&
+                     !text.contains(QStringLiteral("ERR_")),
+                 qPrintable(text));
+        if (how == QLatin1String("stopped")) {
+            QTest::qWait(200);
+            const QRect both = FMain->frameGeometry().united(FPanel->frameGeometry());
+            FMain->screen()
+                ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
+                .save(QDir::temp().filePath(QStringLiteral("vorn-weather-panel-unreachable.png")));
+        }
+
+        // "重试" loads the page through the service, started again if need be.
+        QSignalSpy finished(FPanel->WebBrowser(), &QWebEngineView::loadFinished);
+        js(FPanel, QStringLiteral("document.getElementById('retry').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QVERIFY(FPanel->Service()->IsListening());
+        QCOMPARE(FPanel->WebBrowser()->url(), FPanel->Service()->PageAddress());
+        QCOMPARE(own.count(), 1);
+    }
+
+    // ---- Reloads by the clock ----
+
+    void reloadMoments_data() {
+        QTest::addColumn<QDateTime>("loaded");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<bool>("due");
+        QTest::addColumn<QDateTime>("next");
+        const QDate d = FakeForecast::Anchor();
+        auto at = [](const QDate& Day, int H, int M, int S = 0) {
+            return QDateTime(Day, QTime(H, M, S));
+        };
+        QTest::newRow("a minute after loading")
+            << at(d, 10, 0) << at(d, 10, 1) << false << at(d, 11, 0);
+        QTest::newRow("a second before the hour")
+            << at(d, 10, 0) << at(d, 10, 59, 59) << false << at(d, 11, 0);
+        QTest::newRow("the hour is up") << at(d, 10, 0) << at(d, 11, 0) << true << at(d, 11, 0);
+        QTest::newRow("midnight comes first")
+            << at(d, 23, 30) << at(d, 23, 59, 59) << false << at(d.addDays(1), 0, 0);
+        QTest::newRow("midnight") << at(d, 23, 30) << at(d.addDays(1), 0, 0) << true
+                                  << at(d.addDays(1), 0, 0);
+        QTest::newRow("woken the next day")
+            << at(d, 22, 0) << at(d.addDays(1), 8, 0) << true << at(d, 23, 0);
+        QTest::newRow("clock set back an hour")
+            << at(d, 10, 0) << at(d, 9, 0) << true << at(d, 11, 0);
+        QTest::newRow("clock set back a day")
+            << at(d, 10, 0) << at(d.addDays(-1), 10, 30) << true << at(d, 11, 0);
+        QTest::newRow("never loaded") << QDateTime() << at(d, 10, 0) << false << QDateTime();
+    }
+    void reloadMoments() {
+        QFETCH(QDateTime, loaded);
+        QFETCH(QDateTime, now);
+        QFETCH(bool, due);
+        QFETCH(QDateTime, next);
+        QCOMPARE(TfrmWeather::ReloadDue(loaded, now), due);
+        if (loaded.isValid())
+            QCOMPARE(TfrmWeather::NextReload(loaded), next);
+    }
+
+    void hourlyReloadWhileShown() {
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(10, 0));
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QTimer* timer = FPanel->ReloadTimer();
+        QCOMPARE(timer->objectName(), QStringLiteral("tReload"));
+        // One timer, set for the next due moment: an hour on.
+        QTRY_VERIFY(timer->isActive());
+        QVERIFY2(timer->remainingTime() > 3590 * 1000 && timer->remainingTime() <= 3601 * 1000,
+                 qPrintable(QString::number(timer->remainingTime())));
+
+        const int served = FPanel->Service()->PagesServed();
+        const int asked = FFake->Requests;
+        // Early: nothing loads, the timer waits for the rest.
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(10, 59, 58));
+        FPanel->tReloadTimer();
+        QTest::qWait(300);
+        QCOMPARE(FPanel->Service()->PagesServed(), served);
+        QVERIFY(timer->isActive());
+        QVERIFY2(timer->remainingTime() <= 3000,
+                 qPrintable(QString::number(timer->remainingTime())));
+
+        // The hour is up: the page and the forecast anew, and the next hour.
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(11, 0));
+        QSignalSpy changed(FPanel, &TfrmWeather::DocumentChanged);
+        FPanel->tReloadTimer();
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 30000);
+        QCOMPARE(FPanel->Service()->PagesServed(), served + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QCOMPARE(FFake->Requests, asked + 1);
+        QCOMPARE(FPanel->LoadedAt(), FNow);
+        QVERIFY(timer->isActive());
+        QVERIFY(timer->remainingTime() > 3590 * 1000);
+        QCOMPARE(FPanel->pos(), docked()); // a reload does not move the panel
+    }
+
+    void midnightWhileShown() {
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(23, 30));
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('.day .week').textContent")),
+                 QVariant(QStringLiteral("今天 周四")));
+        // Midnight comes before the hour is up.
+        QTimer* timer = FPanel->ReloadTimer();
+        QTRY_VERIFY(timer->isActive());
+        QVERIFY2(timer->remainingTime() > 1790 * 1000 && timer->remainingTime() <= 1801 * 1000,
+                 qPrintable(QString::number(timer->remainingTime())));
+
+        FNow = QDateTime(FakeForecast::Anchor().addDays(1), QTime(0, 0));
+        QSignalSpy changed(FPanel, &TfrmWeather::DocumentChanged);
+        FPanel->tReloadTimer();
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QCOMPARE(js(FPanel, QStringLiteral("Array.from(document.querySelectorAll('.day .date'))"
+                                           ".map(function (e) { return e.textContent; })"))
+                     .toStringList(),
+                 (QStringList{QStringLiteral("12月11日"), QStringLiteral("12月12日"),
+                              QStringLiteral("12月13日")}));
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('.day .week').textContent")),
+                 QVariant(QStringLiteral("今天 周五")));
+    }
+
+    void clockJumpWhileShown_data() {
+        QTest::addColumn<int>("bySecs");
+        QTest::addColumn<bool>("reloads");
+        QTest::newRow("set forward ten minutes") << 600 << false;
+        QTest::newRow("set forward to the next morning") << 22 * 3600 << true;
+        QTest::newRow("set back an hour") << -3600 << true;
+        QTest::newRow("woken after two days") << 2 * 24 * 3600 << true;
+    }
+    void clockJumpWhileShown() {
+        // After a jump of the wall clock (set by hand, or the machine woke
+        // up), the timer's wait no longer holds: the panel looks again.
+        QFETCH(int, bySecs);
+        QFETCH(bool, reloads);
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(10, 0));
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        const int served = FPanel->Service()->PagesServed();
+
+        FNow = FNow.addSecs(bySecs);
+        QSignalSpy changed(FPanel, &TfrmWeather::DocumentChanged);
+        emit FPanel->ClockWatch()->ClockChanged();
+        if (!reloads) {
+            QTest::qWait(300);
+            QCOMPARE(FPanel->Service()->PagesServed(), served);
+            // Set again for what is left of the hour.
+            const int left = FPanel->ReloadTimer()->remainingTime();
+            QVERIFY2(left > 2990 * 1000 && left <= 3001 * 1000, qPrintable(QString::number(left)));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 30000);
+        QCOMPARE(FPanel->Service()->PagesServed(), served + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        const QDate today = FNow.date();
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('.day .date').textContent")),
+                 QVariant(QStringLiteral("%1月%2日").arg(today.month()).arg(today.day())));
+    }
+
+    void noReloadWhileHidden() {
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(23, 0));
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        FPanel->HidePanel();
+        QVERIFY(!FPanel->ReloadTimer()->isActive());
+
+        // Midnight and hours pass, the clock jumps: nothing loads.
+        const int served = FPanel->Service()->PagesServed();
+        const int asked = FFake->Requests;
+        FNow = QDateTime(FakeForecast::Anchor().addDays(1), QTime(8, 0));
+        FPanel->tReloadTimer();
+        emit FPanel->ClockWatch()->ClockChanged();
+        QTest::qWait(500);
+        QCOMPARE(FPanel->Service()->PagesServed(), served);
+        QCOMPARE(FFake->Requests, asked);
+        QVERIFY(!FPanel->ReloadTimer()->isActive());
+
+        // Shown the next day, it shows the new day.
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QCOMPARE(FPanel->Service()->PagesServed(), served + 1);
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('.day .week').textContent")),
+                 QVariant(QStringLiteral("今天 周五")));
+        QTRY_VERIFY(FPanel->ReloadTimer()->isActive());
+    }
+
+    void restoredOnAnotherDay() {
+        // Brought back by a plain show (as after the tray) on a later day: the
+        // stale page is loaded anew, the panel stays where it was.
+        FNow = QDateTime(FakeForecast::Anchor(), QTime(21, 0));
+        FPanel->HidePanel();
+        showPanel();
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        FPanel->hide();
+        FMain->move(FMain->pos() + QPoint(20, 10));
+        const QPoint panelAt = FPanel->pos();
+        const int served = FPanel->Service()->PagesServed();
+        FNow = QDateTime(FakeForecast::Anchor().addDays(2), QTime(7, 0));
+        QSignalSpy changed(FPanel, &TfrmWeather::DocumentChanged);
+        FPanel->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 30000);
+        QCOMPARE(FPanel->Service()->PagesServed(), served + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("shown"), 30000);
+        QCOMPARE(js(FPanel, QStringLiteral("document.querySelector('.day .date').textContent")),
+                 QVariant(QStringLiteral("12月12日")));
+        QCOMPARE(FPanel->pos(), panelAt);
+        FMain->DockWeather();
+    }
+
+    // ---- Docking where the panel fits ----
+
+    void docksWhereItFits_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("side");
+        QTest::newRow("room on the right") << QStringLiteral("middle") << QStringLiteral("right");
+        QTest::newRow("main window at the screen's right edge")
+            << QStringLiteral("right edge") << QStringLiteral("left");
+        QTest::newRow("main window partly past the right edge")
+            << QStringLiteral("past right") << QStringLiteral("left");
+        QTest::newRow("main window at the screen's left edge")
+            << QStringLiteral("left edge") << QStringLiteral("right");
+        QTest::newRow("main window low on the screen")
+            << QStringLiteral("bottom right") << QStringLiteral("left");
+    }
+    void docksWhereItFits() {
+        QFETCH(QString, where);
+        QFETCH(QString, side);
+        // A forecast that fails, so that the page shows its "重试".
+        TWeatherService::SetForecastApiAddress(
+            QUrl(QStringLiteral("http://127.0.0.1:%1/v1/forecast").arg(deadPort())));
+        const QRect area = FMain->screen()->availableGeometry();
+        const QSize mainSize = FMain->frameGeometry().size();
+        QPoint at;
+        if (where == QLatin1String("middle"))
+            at = QPoint(area.left() + 40, area.top() + 60);
+        else if (where == QLatin1String("right edge"))
+            at = QPoint(area.right() + 1 - mainSize.width(), area.top() + 60);
+        else if (where == QLatin1String("past right"))
+            at = QPoint(area.right() + 1 - mainSize.width() / 2, area.top() + 60);
+        else if (where == QLatin1String("left edge"))
+            at = QPoint(area.left(), area.top() + 60);
+        else
+            at = QPoint(area.right() + 1 - mainSize.width() - 50,
+                        area.bottom() + 1 - mainSize.height() / 2);
+        FMain->move(at);
+        QTRY_COMPARE(FMain->pos(), at);
+        FPanel->HidePanel();
+        showPanel();
+        const QRect main = FMain->frameGeometry();
+        const QRect panel = FPanel->frameGeometry();
+        QVERIFY2(area.contains(panel), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                      .arg(panel.x())
+                                                      .arg(panel.y())
+                                                      .arg(panel.width())
+                                                      .arg(panel.height())));
+        if (side == QLatin1String("right"))
+            QCOMPARE(panel.left(), main.right() + 1);
+        else
+            QCOMPARE(panel.right() + 1, main.left());
+        // A left-button drag docks it the same way.
+        drag(Qt::LeftButton, QPoint(0, -1));
+        QTRY_COMPARE(FMain->pos(), at + QPoint(0, -1));
+        QTRY_VERIFY(area.contains(FPanel->frameGeometry()));
+        QCOMPARE(FPanel->frameGeometry().left() == FMain->frameGeometry().right() + 1,
+                 side == QLatin1String("right"));
+
+        // Its "重试" is on the screen, where the user can press it.
+        QTRY_COMPARE_WITH_TIMEOUT(pageState(FPanel), QStringLiteral("failed"), 40000);
+        const QVariantList r =
+            js(FPanel, QStringLiteral("(function(){var r=document.getElementById('retry')"
+                                      ".getBoundingClientRect();"
+                                      "return [r.left, r.top, r.width, r.height];})()"))
+                .toList();
+        QCOMPARE(r.size(), 4);
+        const QRect button(
+            FPanel->WebBrowser()->mapToGlobal(QPoint(int(r[0].toDouble()), int(r[1].toDouble()))),
+            QSize(int(r[2].toDouble()), int(r[3].toDouble())));
+        QVERIFY(!button.isEmpty());
+        QVERIFY(area.contains(button));
+        if (where == QLatin1String("bottom right")) {
+            QTest::qWait(200);
+            const QRect both = FMain->frameGeometry().united(FPanel->frameGeometry());
+            FMain->screen()
+                ->grabWindow(0, both.x(), both.y(), both.width(), both.height())
+                .save(QDir::temp().filePath(QStringLiteral("vorn-weather-panel-left.png")));
+        }
     }
 };
 

@@ -1,6 +1,8 @@
 // The weather widget service over real loopback connections: the page for the
-// panel's address, the status codes, the limits on size and time, and that no
-// request can stop it from serving.
+// panel's address with its style sheet and script, the status codes, the
+// limits on size and time, and that no request, and no crowd of idle
+// connections, can stop it from serving.
+#include "UClock.h"
 #include "UWeatherService.h"
 
 #include <QRandomGenerator>
@@ -66,6 +68,7 @@ class TestWeatherService : public QObject {
 
 private slots:
     void init() {
+        Clock::SetNowFunction([] { return QDateTime(QDate(2026, 12, 10), QTime(10, 0)); });
         FService = new TWeatherService;
         QVERIFY(FService->Start());
         FPort = FService->Port();
@@ -74,6 +77,7 @@ private slots:
     void cleanup() {
         delete FService;
         FService = nullptr;
+        Clock::SetNowFunction({});
     }
 
     void pageAddress() {
@@ -97,21 +101,25 @@ private slots:
         QTest::addColumn<QStringList>("absent");
         QTest::newRow("the panel's query")
             << QByteArray(kWeatherPageQuery)
-            << QStringList{"<div id=\"city\">北京</div>",
+            << QStringList{"\"mode\":\"forecast\"",
+                           "\"title\":\"北京\"",
+                           "\"subtitle\":\"未来3天天气预报\"",
                            "\"cid\":\"101010100\"",
                            "\"days\":3",
                            "\"unit\":\"C\"",
                            "\"latitude\":39.9",
                            "\"longitude\":116.41",
+                           "\"today\":\"2026-12-10\"",
                            "\"timeoutMs\":10000",
+                           "\"maxBytes\":1048576",
                            "\"api\":\"https://api.open-meteo.com/v1/forecast\"",
                            "width=222, height=376",
-                           "暂时无法获取天气数据",
-                           "重试"}
-            << QStringList{"未知的城市代码"};
+                           "<link rel=\"stylesheet\" href=\"weather.css\">",
+                           "<script src=\"weather.js\"></script>"}
+            << QStringList{"未知的城市代码", "@WEATHER_CONFIG@"};
         QTest::newRow("Shanghai in Fahrenheit")
             << QByteArray("cid=101020100&u=F&d=3")
-            << QStringList{"<div id=\"city\">上海</div>", "\"unit\":\"F\""} << QStringList{"北京"};
+            << QStringList{"\"title\":\"上海\"", "\"unit\":\"F\""} << QStringList{"北京"};
         QTest::newRow("five days")
             << QByteArray("cid=101280101&d=5")
             << QStringList{"广州", "\"days\":5", "未来5天天气预报"} << QStringList{};
@@ -123,14 +131,19 @@ private slots:
             << QByteArray("cid=101280101&d=40") << QStringList{"\"days\":7"} << QStringList{};
         QTest::newRow("first cid wins") << QByteArray("cid=101270101&cid=101010100")
                                         << QStringList{"成都"} << QStringList{"北京"};
-        QTest::newRow("unknown cid") << QByteArray("uid=&cid=999999999&l=zh-CHS&d=3")
-                                     << QStringList{"未知的城市代码：999999999", "无法显示天气预报"}
-                                     << QStringList{"WEATHER_CONFIG", "<script"};
+        // Nothing to ask for: the page only says why.
+        QTest::newRow("unknown cid")
+            << QByteArray("uid=&cid=999999999&l=zh-CHS&d=3")
+            << QStringList{"\"mode\":\"note\"", "未知的城市代码：999999999\\n无法显示天气预报",
+                           "\"subtitle\":\"城市代码有误\""}
+            << QStringList{"\"mode\":\"forecast\"", "\"api\""};
         QTest::newRow("no cid") << QByteArray("l=zh-CHS&d=3") << QStringList{"未指定城市代码"}
-                                << QStringList{"WEATHER_CONFIG"};
+                                << QStringList{"\"mode\":\"forecast\""};
+        // The configuration cannot end its element or start markup.
         QTest::newRow("markup in cid is escaped")
-            << QByteArray("cid=%3Cb%3Ex%26%3C%2Fb%3E")
-            << QStringList{"未知的城市代码：&lt;b&gt;x&amp;&lt;/b&gt;"} << QStringList{"<b>x"};
+            << QByteArray("cid=%3C%2Fscript%3E%3Cb%3Ex%26")
+            << QStringList{"未知的城市代码：\\u003c/script\\u003e\\u003cb\\u003ex\\u0026"}
+            << QStringList{"<b>x", "</script><b>"};
         QTest::newRow("long cid is shortened")
             << QByteArray("cid=" + QByteArray(1500, '7'))
             << QStringList{"未知的城市代码：" + QString(20, '7') + "…"}
@@ -150,6 +163,47 @@ private slots:
             QVERIFY2(body.contains(s), qPrintable(s));
         for (const QString& s : absent)
             QVERIFY2(!body.contains(s), qPrintable(s));
+        // No script of the page is inline: one file, and the configuration
+        // as data.
+        QCOMPARE(body.count(QStringLiteral("<script")), 2);
+        QCOMPARE(body.count(QStringLiteral("<script src=\"weather.js\">")), 1);
+        QCOMPARE(body.count(QStringLiteral("<script id=\"config\" type=\"application/json\">")), 1);
+    }
+
+    void todayFromTheProgramsClock() {
+        Clock::SetNowFunction([] { return QDateTime(QDate(2027, 1, 31), QTime(23, 59, 59)); });
+        QVERIFY(exchange(FPort, get(pageTarget(kWeatherPageQuery), FPort))
+                    .Body.contains("\"today\":\"2027-01-31\""));
+        Clock::SetNowFunction([] { return QDateTime(QDate(2027, 2, 1), QTime(0, 0)); });
+        QVERIFY(exchange(FPort, get(pageTarget(kWeatherPageQuery), FPort))
+                    .Body.contains("\"today\":\"2027-02-01\""));
+    }
+
+    void pageFiles_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("style sheet")
+            << QByteArray("/weather/weather.css") << QByteArray("text/css; charset=utf-8")
+            << QStringList{"#panel", ".day", "#note button"};
+        QTest::newRow("script")
+            << QByteArray("/weather/weather.js") << QByteArray("text/javascript; charset=utf-8")
+            << QStringList{
+                   "暂时无法获取天气数据", "重试", "今天", "明天", "后天", "maxBytes", "C.today"};
+    }
+    void pageFiles() {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, type);
+        QFETCH(QStringList, shown);
+        const Reply r = exchange(FPort, get(path, FPort));
+        QCOMPARE(r.Status, 200);
+        QVERIFY(r.Head.contains("\r\nContent-Type: " + type + "\r\n"));
+        QVERIFY(r.Head.contains("\r\nX-Content-Type-Options: nosniff"));
+        const QString body = QString::fromUtf8(r.Body);
+        for (const QString& s : shown)
+            QVERIFY2(body.contains(s), qPrintable(s));
+        // They are files of their own, not parts of the page.
+        QCOMPARE(FService->PagesServed(), 0);
     }
 
     void pageCountsAndPolicy() {
@@ -158,8 +212,12 @@ private slots:
         QCOMPARE(r.Status, 200);
         QCOMPARE(served.count(), 1);
         QCOMPARE(FService->PagesServed(), 1);
-        // The page may talk to the forecast service and nothing else.
+        // The page may talk to the forecast service and nothing else, and
+        // runs no inline script or style.
         QVERIFY(r.Head.contains("Content-Security-Policy: default-src 'none'"));
+        QVERIFY(r.Head.contains("script-src 'self';"));
+        QVERIFY(r.Head.contains("style-src 'self';"));
+        QVERIFY(!r.Head.contains("unsafe-inline"));
         QVERIFY((r.Head + "\r\n").contains("connect-src https://api.open-meteo.com\r\n"));
         QVERIFY(r.Head.contains("Cache-Control: no-store"));
         exchange(FPort, get("/nothing", FPort));
@@ -194,6 +252,13 @@ private slots:
         QTest::newRow("encoded nul") << g("/weather/weather.aspx%00") << 404;
         QTest::newRow("page") << g("/weather/weather.aspx?cid=101010100") << 200;
         QTest::newRow("page without query") << g("/weather/weather.aspx") << 200;
+        QTest::newRow("style sheet") << g("/weather/weather.css") << 200;
+        QTest::newRow("script") << g("/weather/weather.js?x=1") << 200;
+        QTest::newRow("script elsewhere") << g("/weather.js") << 404;
+        QTest::newRow("frame") << g("/weather/weather.html") << 404;
+        QTest::newRow("panel's script") << g("/weather/bodychanges.js") << 404;
+        QTest::newRow("POST script") << "POST /weather/weather.js HTTP/1.1\r\n" + host + "\r\n"
+                                     << 405;
         QTest::newRow("bare LF") << QByteArray("GET /weather/weather.aspx HTTP/1.1\nHost: "
                                                "127.0.0.1:{P}\n\n")
                                  << 200;
@@ -305,6 +370,61 @@ private slots:
         QVERIFY(t.elapsed() >= 350); // timers may fire a little early
         FService->SetRequestTimeout(TWeatherService::kDefaultRequestTimeoutMs);
         expectStillServing();
+    }
+
+    void silentClientsHaveLessTime() {
+        // A client that sends nothing goes after the idle limit; one that has
+        // begun its request keeps the request's whole time.
+        FService->SetIdleTimeout(300);
+        FService->SetRequestTimeout(2500);
+        QElapsedTimer t;
+        t.start();
+        Reply r = exchange(FPort, QByteArray(), 8000);
+        QVERIFY(r.Closed);
+        QCOMPARE(r.Status, 0);
+        QVERIFY2(t.elapsed() >= 250 && t.elapsed() < 2000,
+                 qPrintable(QString::number(t.elapsed())));
+        t.restart();
+        r = exchange(FPort, "GET /weather/weath", 8000);
+        QVERIFY(r.Closed);
+        QCOMPARE(r.Status, 408);
+        QVERIFY2(t.elapsed() >= 2400, qPrintable(QString::number(t.elapsed())));
+        expectStillServing();
+    }
+
+    void idleConnectionsGiveWay_data() {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("connected, silent") << QByteArray();
+        QTest::newRow("half a request each") << QByteArray("GET /weather/weath");
+    }
+    void idleConnectionsGiveWay() {
+        // Idle clients take every slot and would keep them for a minute; a
+        // new client is still answered at once, in the slot of the oldest.
+        QFETCH(QByteArray, sent);
+        FService->SetIdleTimeout(60000);
+        FService->SetRequestTimeout(60000);
+        QList<QTcpSocket*> idle;
+        for (int i = 0; i < TWeatherService::kMaxConnections; ++i) {
+            auto* s = new QTcpSocket(this);
+            s->connectToHost(QHostAddress::LocalHost, FPort);
+            QVERIFY(s->waitForConnected(5000));
+            if (!sent.isEmpty())
+                s->write(sent);
+            QTRY_COMPARE(FService->Connections(), i + 1);
+            idle << s;
+        }
+        QTest::qWait(100);
+        QCOMPARE(FService->Connections(), TWeatherService::kMaxConnections);
+
+        const Reply r = exchange(FPort, get(pageTarget(kWeatherPageQuery), FPort), 3000);
+        QCOMPARE(r.Status, 200);
+        QVERIFY(r.Body.contains("北京"));
+        // The oldest idle client made room; the others are still connected.
+        QTRY_COMPARE(idle.first()->state(), QAbstractSocket::UnconnectedState);
+        for (int i = 1; i < idle.size(); ++i)
+            QCOMPARE(idle[i]->state(), QAbstractSocket::ConnectedState);
+        QVERIFY(FService->Connections() <= TWeatherService::kMaxConnections);
+        qDeleteAll(idle);
     }
 
     void connectionsAreBounded() {
