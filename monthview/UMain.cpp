@@ -803,12 +803,15 @@ void TfrmManyYear::RestoreProgram() {
         FMinimizedToTray = false;
         const auto windows = FHiddenWindows;
         FHiddenWindows.clear();
+        // The main window first: the others belong to it, and a window
+        // manager places a window whose owner is not on the screen as it
+        // likes, not where the window was.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
         for (const QPointer<QWidget>& w : windows) {
             if (w && w != this)
                 w->show();
         }
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
     } else if (isMinimized()) {
         showNormal();
     } else {
