@@ -446,9 +446,10 @@ void TfrmManyYear::MoveSelection(int Days) {
     // is here, or from the month's first day.
     if (!from.isValid() || from.year() != first.year() || from.month() != first.month())
         from = (FToday.year() == first.year() && FToday.month() == first.month()) ? FToday : first;
-    const QDate to = from.addDays(Days);
+    QDate to = from.addDays(Days);
+    // The tables end there: the chosen day stays on the first or last day.
     if (to < QDate(FirstLunarYear, 1, 1) || to > QDate(LastLunarYear, 12, 31))
-        return;
+        to = from;
     FSelectedDate = to;
     if (to.year() != first.year() || to.month() != first.month())
         ShowMonth(to.year(), to.month());

@@ -2,14 +2,18 @@
 // months, the year label, the today mark, the festival line, the weekend
 // header, the month picture and the start-up rebuild rule.
 #include "UClock.h"
+#include "UClockLabel.h"
 #include "UDayGrid.h"
 #include "UMain.h"
 #include "UNoteList.h"
 #include "USpinner.h"
 
 #include <QAction>
+#include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -47,6 +51,12 @@ private slots:
     void todayMarkFollowsMonth();
     void namesAndMarks_data();
     void namesAndMarks();
+    void dayDetailsOnHover();
+    void arrowsCrossMonths_data();
+    void arrowsCrossMonths();
+    void homeAndClockGoToToday();
+    void typedYear();
+    void userHolidaysFile();
     void todayFollowsTheClock_data();
     void todayFollowsTheClock();
     void noteWindowFollowsTheClock();
@@ -262,6 +272,124 @@ void TestMonthPage::namesAndMarks() {
     const TDayGrid::Decor& decor = FMain->advDays->CellDecor(at.x(), at.y());
     QCOMPARE(decor.LineColors.value(2), color);
     QCOMPARE(decor.Badge, badge);
+}
+
+void TestMonthPage::dayDetailsOnHover() {
+    open(QDateTime(QDate(2026, 12, 11), QTime(12, 0)));
+    // The mouse rests on 1 October 2026: 国庆节 and 中秋节 meet there.
+    showMonth(2026, 10);
+    const QPoint at = cellOf(4, 1);
+    const QRect cell = FMain->advDays->CellRect(at.x(), at.y());
+    QHelpEvent hover(QEvent::ToolTip, cell.center(), FMain->advDays->mapToGlobal(cell.center()));
+    QApplication::sendEvent(FMain->advDays, &hover);
+    QTRY_VERIFY(QToolTip::isVisible());
+    const QString tip = QToolTip::text();
+    QVERIFY2(tip.startsWith(QStringLiteral("2026年10月1日 星期四\n农历丙午年八月廿一")),
+             qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("丙午年 丁酉月")) && tip.contains(QStringLiteral("属马")),
+             qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("国庆节")) && tip.contains(QStringLiteral("休：")),
+             qPrintable(tip));
+    QCOMPARE(tip, FMain->DayDetails(QDate(2026, 10, 1)));
+    // An empty cell tells nothing.
+    const QRect empty = FMain->advDays->CellRect(0, 1);
+    QHelpEvent onEmpty(QEvent::ToolTip, empty.center(),
+                       FMain->advDays->mapToGlobal(empty.center()));
+    QApplication::sendEvent(FMain->advDays, &onEmpty);
+    QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+void TestMonthPage::arrowsCrossMonths_data() {
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QDate>("to");
+    QTest::newRow("right within the month")
+        << QDate(2024, 2, 10) << int(Qt::Key_Right) << QDate(2024, 2, 11);
+    QTest::newRow("right past the last day")
+        << QDate(2024, 2, 29) << int(Qt::Key_Right) << QDate(2024, 3, 1);
+    QTest::newRow("left before the first day")
+        << QDate(2024, 3, 1) << int(Qt::Key_Left) << QDate(2024, 2, 29);
+    QTest::newRow("down into the next month")
+        << QDate(2024, 1, 28) << int(Qt::Key_Down) << QDate(2024, 2, 4);
+    QTest::newRow("up into the last year")
+        << QDate(2024, 1, 3) << int(Qt::Key_Up) << QDate(2023, 12, 27);
+    QTest::newRow("not before 1901") << QDate(1901, 1, 1) << int(Qt::Key_Left) << QDate(1901, 1, 1);
+    QTest::newRow("not after 2050")
+        << QDate(2050, 12, 31) << int(Qt::Key_Down) << QDate(2050, 12, 31);
+}
+
+void TestMonthPage::arrowsCrossMonths() {
+    QFETCH(QDate, from);
+    QFETCH(int, key);
+    QFETCH(QDate, to);
+    open(QDateTime(QDate(2026, 12, 11), QTime(12, 0)));
+    showMonth(from.year(), from.month());
+    const QPoint at = cellOf(QDate(from.year(), from.month(), 1).dayOfWeek() % 7, from.day());
+    QTest::mouseClick(FMain->advDays, Qt::LeftButton, {},
+                      FMain->advDays->CellRect(at.x(), at.y()).center());
+    QCOMPARE(FMain->SelectedDate(), from);
+    QTest::keyClick(FMain->advDays, Qt::Key(key));
+    QCOMPARE(FMain->SelectedDate(), to);
+    QCOMPARE(FMain->rsYear->Value(), to.year());
+    QCOMPARE(FMain->rsMonth->Value(), to.month());
+    // The frame stands on the new day, and its details show for the keyboard.
+    const QPoint now = cellOf(QDate(to.year(), to.month(), 1).dayOfWeek() % 7, to.day());
+    QCOMPARE(QPoint(FMain->advDays->SelectedCol(), FMain->advDays->SelectedRow()), now);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), FMain->DayDetails(to));
+}
+
+void TestMonthPage::homeAndClockGoToToday() {
+    open(QDateTime(QDate(2026, 12, 11), QTime(12, 0)));
+    showMonth(2031, 4);
+    QTest::keyClick(FMain, Qt::Key_Home);
+    QCOMPARE(FMain->rsYear->Value(), 2026);
+    QCOMPARE(FMain->rsMonth->Value(), 12);
+    QCOMPARE(FMain->SelectedDate(), QDate(2026, 12, 11));
+    QCOMPARE(FMain->advDays->SelectedRow() >= 1, true);
+    showMonth(1999, 1);
+    QTest::mouseDClick(FMain->lblTime, Qt::LeftButton);
+    QCOMPARE(FMain->rsYear->Value(), 2026);
+    QCOMPARE(FMain->rsMonth->Value(), 12);
+}
+
+void TestMonthPage::typedYear() {
+    open(QDateTime(QDate(2026, 12, 11), QTime(12, 0)));
+    FMain->rsYear->setFocus();
+    QTest::keyClicks(FMain->rsYear, QStringLiteral("2033"));
+    QCOMPARE(FMain->rsYear->Value(), 2026); // not taken before Enter
+    QTest::keyClick(FMain->rsYear, Qt::Key_Return);
+    QCOMPARE(FMain->rsYear->Value(), 2033);
+    QCOMPARE(FMain->lblNLYear->text(), QStringLiteral("癸丑牛年"));
+    // 2033's leap eleventh month begins on 22 December.
+    QCOMPARE(FMain->advDays->Cell(4, 4).section(QChar(13), 1, 1), QStringLiteral("闰十一月"));
+    QTest::keyClicks(FMain->rsYear, QStringLiteral("1888"));
+    QTest::keyClick(FMain->rsYear, Qt::Key_Return);
+    QCOMPARE(FMain->rsYear->Value(), 1901);
+    QTest::keyClicks(FMain->rsYear, QStringLiteral("20"));
+    QTest::keyClick(FMain->rsYear, Qt::Key_Escape);
+    QCOMPARE(FMain->rsYear->Value(), 1901);
+}
+
+void TestMonthPage::userHolidaysFile() {
+    // Holidays.txt adds 2027 and corrects 2026's 1 January; one line cannot
+    // be read and is told once, with its number; the program starts all the
+    // same.
+    QFile file(FDir->filePath(QStringLiteral("Holidays.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("# the 2027 notice\n2027-01-01\t休\t元旦\n2027-01-02\t休\t元旦\n"
+               "2027-02-30\t休\t春节\n2026-01-01\t班\t试一试\n");
+    file.close();
+    open(QDateTime(QDate(2027, 1, 1), QTime(12, 0)));
+    QVERIFY2(FMain->HolidayProblems().contains(QStringLiteral(":4:")),
+             qPrintable(FMain->HolidayProblems()));
+    QCOMPARE(FMain->HolidayProblems().count(QLatin1Char('\n')), 0);
+    const QPoint jan1 = cellOf(5, 1);
+    QCOMPARE(FMain->advDays->CellDecor(jan1.x(), jan1.y()).Badge, QStringLiteral("休"));
+    showMonth(2026, 1);
+    const QPoint old = cellOf(4, 1);
+    QCOMPARE(FMain->advDays->CellDecor(old.x(), old.y()).Badge, QStringLiteral("班"));
+    QVERIFY(FMain->DayDetails(QDate(2026, 1, 1)).contains(QStringLiteral("班：试一试")));
 }
 
 void TestMonthPage::todayMarkFollowsMonth() {

@@ -3,6 +3,7 @@
 #include "USpinner.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 class TestSpinner : public QObject {
@@ -18,6 +19,10 @@ private slots:
     void releaseOutsideDoesNotStep();
     void holdRepeats();
     void repeatStopsAtLimit();
+    void releaseAfterRepeatAddsNothing_data();
+    void releaseAfterRepeatAddsNothing();
+    void typedDigits_data();
+    void typedDigits();
     void keys_data();
     void keys();
     void wheel_data();
@@ -128,6 +133,80 @@ void TestSpinner::repeatStopsAtLimit() {
     QTest::mouseRelease(FSpin, Qt::LeftButton, {}, at);
     QCOMPARE(FSpin->Value(), 12);
     QCOMPARE(spy.count(), 1);
+}
+
+void TestSpinner::releaseAfterRepeatAddsNothing_data() {
+    // How long the plus button was held, as the repeats that came meanwhile
+    // (the first after 400 ms, then every 100 ms), and the steps in all.
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<int>("steps");
+    QTest::newRow("a click") << 0 << 1;
+    QTest::newRow("held 0.45 s") << 1 << 1;
+    QTest::newRow("held 1.05 s") << 7 << 7;
+}
+
+void TestSpinner::releaseAfterRepeatAddsNothing() {
+    QFETCH(int, repeats);
+    QFETCH(int, steps);
+    FSpin->SetRange(1901, 2050);
+    FSpin->SetValue(2000);
+    auto* repeat = FSpin->findChild<QTimer*>(QStringLiteral("tmRepeat"));
+    QVERIFY(repeat);
+    const QPoint at = FSpin->PlusRect().center();
+    QTest::mousePress(FSpin, Qt::LeftButton, {}, at);
+    QVERIFY(repeat->isActive());
+    QCOMPARE(repeat->interval(), int(TSpinner::InitialRepeatDelay));
+    // The repeats as the timer would give them, without waiting for it.
+    for (int i = 0; i < repeats; ++i) {
+        QVERIFY(QMetaObject::invokeMethod(repeat, "timeout", Qt::DirectConnection));
+        QCOMPARE(repeat->interval(), int(TSpinner::RepeatInterval));
+    }
+    QTest::mouseRelease(FSpin, Qt::LeftButton, {}, at);
+    QVERIFY(!repeat->isActive());
+    QCOMPARE(FSpin->Value(), 2000 + steps);
+}
+
+void TestSpinner::typedDigits_data() {
+    // Keys typed into the year spinner (range 1901..2050, at 2000) and the
+    // value it then has; "=" stands for Enter, "<" for Backspace, "!" for Esc.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("pending");
+    QTest::newRow("a year and Enter") << "2033=" << 2033 << "";
+    QTest::newRow("before the range") << "1850=" << 1901 << "";
+    QTest::newRow("after the range") << "3000=" << 2050 << "";
+    QTest::newRow("not yet taken") << "203" << 2000 << "203";
+    QTest::newRow("Esc drops the digits") << "2033!" << 2000 << "";
+    QTest::newRow("Backspace") << "201<19=" << 2019 << "";
+    QTest::newRow("no more digits than the range's largest") << "20331=" << 2033 << "";
+    QTest::newRow("Enter alone changes nothing") << "=" << 2000 << "";
+}
+
+void TestSpinner::typedDigits() {
+    QFETCH(QString, keys);
+    QFETCH(int, value);
+    QFETCH(QString, pending);
+    FSpin->SetRange(1901, 2050);
+    FSpin->SetValue(2000);
+    FSpin->SetTypingEnabled(true);
+    FSpin->setFocus();
+    QSignalSpy spy(FSpin, &TSpinner::Changed);
+    for (QChar k : keys) {
+        if (k == u'=')
+            QTest::keyClick(FSpin, Qt::Key_Return);
+        else if (k == u'<')
+            QTest::keyClick(FSpin, Qt::Key_Backspace);
+        else if (k == u'!')
+            QTest::keyClick(FSpin, Qt::Key_Escape);
+        else
+            QTest::keyClick(FSpin, Qt::Key(Qt::Key_0 + k.digitValue()));
+    }
+    QCOMPARE(FSpin->Value(), value);
+    QCOMPARE(FSpin->TypedText(), pending);
+    QCOMPARE(spy.count(), value == 2000 ? 0 : 1);
+    // Leaving the spinner drops what is not taken yet.
+    FSpin->clearFocus();
+    QCOMPARE(FSpin->TypedText(), QString());
 }
 
 void TestSpinner::keys_data() {
