@@ -513,6 +513,36 @@ LunarDate OffsetToLunar(int32_t Offset) {
     return OffsetToLunarDay(Offset).Date;
 }
 
+int32_t LunarDayOfMonthDays(int32_t LunarYear, int32_t Month, bool Leap) {
+    if (LunarYear < FirstLunarYear || LunarYear > LastLunarYear || Month < 1 || Month > 12)
+        throw CalendarError("lunar month " + std::to_string(LunarYear) + "-" +
+                            std::to_string(Month) + " is outside the lunar tables (1901 to 2050)");
+    const uint32_t lengths = GetLunarMonthDays(LunarYear, Month);
+    return static_cast<int32_t>(Leap ? lengths >> 16 : lengths & 0xFFFF);
+}
+
+int32_t LunarToOffset(const LunarDay& Day) {
+    const LunarDate& d = Day.Date;
+    const int32_t monthDays = LunarDayOfMonthDays(d.Year, d.Month, Day.LeapMonth); // throws
+    if (monthDays == 0 || d.Day < 1 || d.Day > monthDays)
+        throw CalendarError("lunar day " + std::to_string(d.Year) + "-" +
+                            (Day.LeapMonth ? "leap " : "") + std::to_string(d.Month) + "-" +
+                            std::to_string(d.Day) + " does not exist");
+    int32_t offset = DaysBeforeLunar1901; // [0, 54786]
+    for (int32_t year = FirstLunarYear; year < d.Year; ++year)
+        offset += GetLunarYearDays(year);
+    const int32_t leap = GetLeapMonth(d.Year);
+    for (int32_t month = 1; month < d.Month; ++month) {
+        const uint32_t lengths = GetLunarMonthDays(d.Year, month);
+        offset += static_cast<int32_t>(lengths & 0xFFFF);
+        if (month == leap)
+            offset += static_cast<int32_t>(lengths >> 16);
+    }
+    if (Day.LeapMonth)
+        offset += static_cast<int32_t>(GetLunarMonthDays(d.Year, d.Month) & 0xFFFF);
+    return offset + d.Day - 1;
+}
+
 LunarDay GregorianToLunarDay(int32_t Year, int32_t Month, int32_t Day) {
     return OffsetToLunarDay(GetDaysBetween(Year, Month, Day, 1901, 1, 1));
 }

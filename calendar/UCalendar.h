@@ -122,6 +122,14 @@ LunarDate GregorianToLunar(int32_t Year, int32_t Month, int32_t Day);
 // The same conversions with the leap-month flag.
 LunarDay OffsetToLunarDay(int32_t Offset);
 LunarDay GregorianToLunarDay(int32_t Year, int32_t Month, int32_t Day);
+// The way back: days since 1901-01-01 of a day of lunar years 1901 to 2050,
+// in the leap month of that number where Day.LeapMonth is set. A day past
+// the end of its month (the 30th of a 29-day month) or a leap month the year
+// does not have is a CalendarError; LunarDayOfMonthDays tells the lengths.
+int32_t LunarToOffset(const LunarDay& Day);
+// The days of lunar month Month of LunarYear (the leap month of that number
+// with Leap), or 0 when the year has no such leap month.
+int32_t LunarDayOfMonthDays(int32_t LunarYear, int32_t Month, bool Leap);
 // True on the last day of the lunar year, the day before 正月初一: the last
 // day of month 12, or of the leap month after it where the year has one.
 bool IsLastDayOfLunarYear(const LunarDay& Day);

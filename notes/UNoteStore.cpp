@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <array>
+#include <map>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -130,17 +132,23 @@ public:
         switch (Edit.What) {
         case NoteEdit::Kind::Add:
             if (!find([&](const FileNote& N) { return N.Reads(Edit.After); }))
-                append(Edit.After);
+                append(Edit.After, Edit.Extras);
             break;
         case NoteEdit::Kind::Change:
             if (Entry* E = findUnused(Edit.Before)) {
                 E->Note.Used = true;
                 write(*E, Edit.After, 0, int(Edit.Before.size()));
+                if (Edit.Extras)
+                    writeExtras(*E, *Edit.Extras);
             } else if (!find([&](const FileNote& N) { return N.Reads(Edit.After); })) {
                 const QString Title = Edit.Before.value(0);
                 const bool StillThere =
                     find([&](const FileNote& N) { return N.TitleText() == Title; }) != nullptr;
-                append(Edit.After);
+                // Kept beside the other version: with an identity of its own.
+                std::optional<NoteExtras> Extras = Edit.Extras;
+                if (Extras && StillThere)
+                    Extras->Uid = NewNoteUid();
+                append(Edit.After, Extras);
                 Notices << (StillThere
                                 ? QStringLiteral("便签“%1”已在别处被修改，两个版本都已保留。")
                                 : QStringLiteral("便签“%1”已在别处被删除，已按您的修改重新保存。"))
@@ -158,10 +166,32 @@ public:
             FRemoved = true;
             break;
         case NoteEdit::Kind::SetByTitle:
-            if (Entry* E = findTitle(Edit.After.Title))
+            if (Entry* E = findTitle(Edit.After.Title)) {
                 write(*E, Edit.After, 1, 4);
-            else
-                append(Edit.After);
+                if (Edit.Extras) {
+                    NoteExtras Extras = *Edit.Extras;
+                    // The note keeps the identity it has.
+                    const NoteExtras Had = ExtrasOf(E->Note.Field[0]);
+                    if (!Had.Uid.isEmpty())
+                        Extras.Uid = Had.Uid;
+                    writeExtras(*E, Extras);
+                }
+            } else {
+                append(Edit.After, Edit.Extras);
+            }
+            break;
+        case NoteEdit::Kind::SetByUid:
+            if (Entry* E = findUid(Edit.Extras ? Edit.Extras->Uid : QString())) {
+                write(*E, Edit.After, 0, 4);
+                writeExtras(*E, *Edit.Extras);
+            } else {
+                append(Edit.After, Edit.Extras);
+            }
+            break;
+        case NoteEdit::Kind::RemoveByUid:
+            if (Entry* E = findUid(Edit.Before.value(0)))
+                remove(*E);
+            FRemoved = true;
             break;
         case NoteEdit::Kind::RemoveByTitle:
             if (Entry* E = findTitle(Edit.After.Title))
@@ -207,6 +237,19 @@ private:
     Entry* findUnused(const QStringList& Before) {
         return find([&](const FileNote& N) { return !N.Used && N.Reads(Before); });
     }
+
+public:
+    // Whether the day holds the note of that identity.
+    bool HasUid(const QString& Uid) { return findUid(Uid) != nullptr; }
+
+private:
+    Entry* findUid(const QString& Uid) {
+        if (Uid.isEmpty())
+            return nullptr;
+        return find([&](const FileNote& N) {
+            return N.Field[0].HasAttributes() && N.Field[0].Attribute(UidAttribute()) == Uid;
+        });
+    }
     Entry* findTitle(const QString& Title) {
         return find([&](const FileNote& N) {
             return N.TitleText().compare(Title, Qt::CaseInsensitive) == 0;
@@ -223,7 +266,7 @@ private:
         return Day;
     }
 
-    void append(const NoteTexts& Texts) {
+    void append(const NoteTexts& Texts, const std::optional<NoteExtras>& Extras) {
         const XmlNode Day = firstDay();
         FileNote Note;
         for (int I = 0; I < 4; ++I) {
@@ -232,6 +275,26 @@ private:
         }
         Note.Used = true;
         FNotes.append({Day, Note});
+        if (Extras)
+            writeExtras(FNotes.last(), *Extras);
+        FModified = true;
+    }
+
+    // The program's attributes on the note's 标题 element; any other
+    // attribute a hand edit put there stays.
+    void writeExtras(Entry& E, const NoteExtras& Extras) {
+        const XmlNode Title = E.Note.Field[0];
+        if (ExtrasOf(Title) == Extras)
+            return;
+        Title.SetAttribute(UidAttribute(), Extras.Uid);
+        Title.SetAttribute(RepeatAttribute(), RepeatWord(Extras.Repeat));
+        Title.SetAttribute(UntilAttribute(),
+                           Extras.Repeat != NoteRepeat::None && Extras.Until.isValid()
+                               ? Extras.Until.toString(QStringLiteral("yyyy-MM-dd"))
+                               : QString());
+        Title.SetAttribute(LeadAttribute(), Extras.LeadMinutes > 0
+                                                ? QString::number(Extras.LeadMinutes)
+                                                : QString());
         FModified = true;
     }
 
@@ -279,8 +342,27 @@ qsizetype NoteTextLimit() {
     return XmlDocument::MaxTextBytes / 3;
 }
 
-StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>& Edits,
-                    bool EnsureDayNode) {
+namespace {
+
+// The day node names of the document that hold a note of that identity.
+QString dayOfUid(const XmlDocument& Document, const QString& Uid) {
+    if (Uid.isEmpty())
+        return QString();
+    const QByteArray Title = NoteFieldName(0).toUtf8();
+    for (XmlNode Day = Document.DocumentElement().FirstChild(); Day; Day = Day.NextSibling()) {
+        if (!Day.IsElement())
+            continue;
+        for (XmlNode Child = Day.FirstChild(); Child; Child = Child.NextSibling()) {
+            if (Child.IsElement() && Child.HasAttributes() && Child.NameIs(Title) &&
+                Child.Attribute(UidAttribute()) == Uid)
+                return Day.Name();
+        }
+    }
+    return QString();
+}
+
+StoreResult editNotes(const QString& Path, const QList<NoteEdit>& Edits,
+                      const QStringList& EnsureDays) {
     StoreResult Result;
     try {
         FileIO::MakePrivateDir(QFileInfo(Path).absolutePath());
@@ -300,19 +382,53 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
             Changed = true;
         }
 
-        const QString DayName = DayNodeName(Day);
-        DayEditor Editor(Document, DayName);
-        for (const NoteEdit& Edit : Edits)
-            Editor.Apply(Edit, Result.Notices);
-        Editor.Finish(EnsureDayNode);
+        // One editor per day the edits touch, made when first needed.
+        std::map<QString, std::unique_ptr<DayEditor>> Editors;
+        auto editorOf = [&](const QString& DayName) -> DayEditor& {
+            auto& E = Editors[DayName];
+            if (!E)
+                E = std::make_unique<DayEditor>(Document, DayName);
+            return *E;
+        };
+        for (const NoteEdit& Edit : Edits) {
+            if (!Edit.Day.isValid() && Edit.What != NoteEdit::Kind::RemoveByUid)
+                throw FileError(QStringLiteral("便签的日期无效。"));
+            const QString DayName = DayNodeName(Edit.Day);
+            if (Edit.What == NoteEdit::Kind::SetByUid && Edit.Extras) {
+                // A note that moved to another day leaves the day it stood on.
+                const QString Was = dayOfUid(Document, Edit.Extras->Uid);
+                if (!Was.isEmpty() && Was != DayName)
+                    editorOf(Was).Apply({NoteEdit::Kind::RemoveByUid, {Edit.Extras->Uid}, {}},
+                                        Result.Notices);
+            } else if (Edit.What == NoteEdit::Kind::RemoveByUid) {
+                const QString Was = dayOfUid(Document, Edit.Before.value(0));
+                if (!Was.isEmpty())
+                    editorOf(Was).Apply(Edit, Result.Notices);
+                continue;
+            }
+            editorOf(DayName).Apply(Edit, Result.Notices);
+        }
+        bool Modified = false;
+        for (auto& [Name, Editor] : Editors) {
+            Editor->Finish(EnsureDays.contains(Name));
+            Modified = Modified || Editor->Modified();
+        }
+        for (const QString& Name : EnsureDays) {
+            if (!Editors.count(Name)) {
+                DayEditor& Editor = editorOf(Name);
+                Editor.Finish(true);
+                Modified = Modified || Editor.Modified();
+            }
+        }
         // Nothing to change (a confirm of untouched rows): the file is not
         // rewritten at all, so a hand-made layout stays as it was.
-        if (!Changed && !Editor.Modified())
+        if (!Changed && !Modified)
             return Result;
 
         // What is about to be written must read back, through the program's
         // own loader, as exactly this document: the same tree node for node
-        // (so every reader sees the same notes), and the same notes of the day.
+        // (so every reader sees the same notes), and the same notes on each
+        // day that changed.
         const QByteArray Bytes = Document.ToBytes();
         XmlDocument Check;
         try {
@@ -320,8 +436,10 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
         } catch (const XmlError& E) {
             throw FileError(QStringLiteral("便签写出后无法读回（%1）").arg(E.Message()));
         }
-        if (!Check.SameContent(Document) ||
-            dayDigest(Check, DayName) != dayDigest(Document, DayName))
+        bool Same = Check.SameContent(Document);
+        for (const auto& [Name, Editor] : Editors)
+            Same = Same && dayDigest(Check, Name) == dayDigest(Document, Name);
+        if (!Same)
             throw FileError(QStringLiteral("便签写出后读回的内容与要保存的不一致。"));
         FileIO::WriteFileAtomically(Path, Bytes);
     } catch (const std::exception& E) {
@@ -330,24 +448,44 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
     return Result;
 }
 
+} // namespace
+
+StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>& Edits,
+                    bool EnsureDayNode) {
+    QList<NoteEdit> Dated = Edits;
+    for (NoteEdit& Edit : Dated)
+        if (!Edit.Day.isValid())
+            Edit.Day = Day;
+    return editNotes(Path, Dated, EnsureDayNode ? QStringList{DayNodeName(Day)} : QStringList());
+}
+
+StoreResult EditNotes(const QString& Path, const QList<NoteEdit>& Edits) {
+    return editNotes(Path, Edits, {});
+}
+
 StoreResult SaveNotes(const QString& Path, const QDate& Day, const QList<NoteRow>& Rows) {
     // The file went while the dialog was open: the seed and every row anew.
     const bool Gone = !QFileInfo::exists(Path);
     QList<NoteEdit> Edits;
     for (const NoteRow& Row : Rows) {
         const QStringList Now{Row.Now.Title, Row.Now.Time, Row.Now.Flag, Row.Now.Content};
+        // A repeating note of an earlier day is changed where it stands.
+        const QDate On = Row.Origin.isValid() ? Row.Origin : Day;
         if (Row.Loaded.isEmpty() || Gone) {
-            Edits.append({NoteEdit::Kind::Add, {}, Row.Now});
+            Edits.append({NoteEdit::Kind::Add, {}, Row.Now, Row.NowExtras, On});
             continue;
         }
         // A row left short by a hand-edited file shows its missing fields
         // empty: untouched, they are still what it was read with.
-        bool Touched = false;
+        bool Touched = Row.NowExtras != Row.LoadedExtras;
         for (int I = 0; I < 4; ++I)
             Touched = Touched || (I < Row.Loaded.size() ? Now.at(I) != Row.Loaded.at(I)
                                                         : !Now.at(I).isEmpty());
         if (Touched)
-            Edits.append({NoteEdit::Kind::Change, Row.Loaded, Row.Now});
+            Edits.append(
+                {NoteEdit::Kind::Change, Row.Loaded, Row.Now,
+                 Row.NowExtras != Row.LoadedExtras ? std::optional(Row.NowExtras) : std::nullopt,
+                 On});
     }
     return EditDay(Path, Day, Edits, /*EnsureDayNode=*/true);
 }

@@ -22,6 +22,7 @@
 // elsewhere was kept beside this one).
 #pragma once
 
+#include "UNoteRepeat.h"
 #include "UStoreResult.h"
 
 #include <QDate>
@@ -63,10 +64,23 @@ struct NoteEdit {
         // Removes the first note whose title equals After.Title ignoring case;
         // a failure when the day holds none.
         RemoveByTitle,
+        // The note whose identity is Extras->Uid, on whatever day it stands,
+        // now reads After on Day (moved there when it stood on another day);
+        // without such a note After is appended to Day. For an import or a
+        // sync, which name their notes by identity.
+        SetByUid,
+        // Removes the note whose identity is Before[0], on whatever day; no
+        // failure when there is none.
+        RemoveByUid,
     };
     Kind What = Kind::Add;
     QStringList Before;
     NoteTexts After;
+    // The identity, repeat, end and lead to write with After; left as the
+    // note has them when not given (an Add without them writes none).
+    std::optional<NoteExtras> Extras;
+    // The day the edit is about; EditDay's day when not given.
+    QDate Day;
 };
 
 // The longest title or content the editor takes: what the loader reads back
@@ -80,6 +94,9 @@ qsizetype NoteTextLimit();
 // (empty when nothing was written into it), as after the editor's confirm.
 StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>& Edits,
                     bool EnsureDayNode = false);
+// The same for edits of several days (each its own Day), in one locked,
+// checked replacement of the file.
+StoreResult EditNotes(const QString& Path, const QList<NoteEdit>& Edits);
 
 // The editor's confirm: one edit per row. A row read from the file carries
 // the texts it was read with (Loaded); an untouched row is not written at
@@ -88,6 +105,11 @@ StoreResult EditDay(const QString& Path, const QDate& Day, const QList<NoteEdit>
 struct NoteRow {
     QStringList Loaded; // empty for a row the user added
     NoteTexts Now;
+    NoteExtras LoadedExtras; // what the row was read with
+    NoteExtras NowExtras;    // what it carries now (a new row: its new identity)
+    // The day the row's note stands on, where it is not the editor's day (a
+    // repeating note of an earlier day shown on this one).
+    QDate Origin;
 };
 StoreResult SaveNotes(const QString& Path, const QDate& Day, const QList<NoteRow>& Rows);
 

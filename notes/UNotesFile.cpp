@@ -23,6 +23,29 @@ QString DayNodeName(const QDate& Date) {
         .arg(Date.day(), 2, 10, QLatin1Char('0'));
 }
 
+QDate DayNodeDate(const QString& Name) {
+    if (Name.size() != 14 || !Name.startsWith(QLatin1String("Date")))
+        return QDate();
+    return QDate::fromString(Name.mid(4), QStringLiteral("yyyy-MM-dd"));
+}
+
+NoteExtras ExtrasOf(const XmlNode& Title) {
+    NoteExtras Extras;
+    if (!Title.HasAttributes())
+        return Extras;
+    Extras.Uid = Title.Attribute(UidAttribute());
+    if (Extras.Uid.isNull())
+        Extras.Uid = QString();
+    Extras.Repeat =
+        RepeatFromWord(Title.Attribute(RepeatAttribute()).trimmed()).value_or(NoteRepeat::None);
+    Extras.Until = QDate::fromString(Title.Attribute(UntilAttribute()).trimmed(),
+                                     QStringLiteral("yyyy-MM-dd"));
+    bool Ok = false;
+    const int Lead = Title.Attribute(LeadAttribute()).trimmed().toInt(&Ok);
+    Extras.LeadMinutes = Ok && Lead > 0 && Lead <= 7 * LeadDay ? Lead : 0;
+    return Extras;
+}
+
 QString TodayNodeName() {
     return DayNodeName(Clock::Now().date());
 }
@@ -82,6 +105,7 @@ bool WalkNotes(const XmlDocument& Document, const QString& OnlyDayNode, bool Ski
         if (Root.IsNull())
             throw XmlError(QStringLiteral("便签文件没有根元素。"));
         const QByteArray OnlyName = OnlyDayNode.toUtf8();
+        static const QByteArray TitleName = NoteFieldName(0).toUtf8();
         const QByteArray SeedName = SeedDayNodeName().toUtf8();
         long long ChildCounter = 0;
         NoteRecord Group;
@@ -91,14 +115,19 @@ bool WalkNotes(const XmlDocument& Document, const QString& OnlyDayNode, bool Ski
             if (!OnlyName.isEmpty() && !Day.NameIs(OnlyName))
                 continue;
             Group.Texts.clear();
+            Group.Extras = NoteExtras();
             Group.DayNode = Day.Name();
             for (XmlNode Child = Day.FirstChild(); Child; Child = Child.NextSibling()) {
-                if (IsNoteField(Child))
+                if (IsNoteField(Child)) {
                     Group.Texts.append(Child.Text());
+                    if (Child.HasAttributes() && Child.NameIs(TitleName))
+                        Group.Extras = ExtrasOf(Child);
+                }
                 ++ChildCounter;
                 if (ChildCounter % 4 == 0) {
                     OnNote(Group);
                     Group.Texts.clear();
+                    Group.Extras = NoteExtras();
                 }
             }
             ++Walked;

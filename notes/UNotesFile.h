@@ -10,6 +10,8 @@
 // current date comes from Clock::Now().
 #pragma once
 
+#include "UNoteRepeat.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -23,6 +25,12 @@ QString SeedDayNodeName();    // "Date2000-01-01"
 QString NoteFieldName(int I); // "标题", "日期", "提醒", "内容" for 0..3
 // "Date" + the date as yyyy-mm-dd, fixed digits and hyphens.
 QString DayNodeName(const QDate& Date);
+// The date a day node's name gives, or an invalid date for another name.
+QDate DayNodeDate(const QString& Name);
+class XmlNode;
+// The extras a 标题 element carries (see UNoteRepeat.h); attributes it
+// cannot read (a repeat word it does not know, a broken date) are left out.
+NoteExtras ExtrasOf(const XmlNode& Title);
 // The day node name of the local date at this moment (Clock::Now()).
 QString TodayNodeName();
 
@@ -37,6 +45,9 @@ public:
 struct NoteRecord {
     QStringList Texts;
     QString DayNode; // the day node the group was collected in
+    // What the group's 标题 element carries besides its text (its identity,
+    // repeat, end and lead); all empty for a note of a file that has none.
+    NoteExtras Extras;
 
     QString Field(int Index) const;
     QString Title() const { return Field(0); }

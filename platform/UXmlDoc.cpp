@@ -579,6 +579,11 @@ XmlNode XmlNode::InsertChildAfter(const XmlNode& after, const QString& name) con
     return XmlNode(c, owner_);
 }
 
+bool XmlNode::HasAttributes() const {
+    Require();
+    return node_->type == XML_ELEMENT_NODE && node_->properties != nullptr;
+}
+
 QString XmlNode::Attribute(const QString& name) const {
     Require();
     if (node_->type != XML_ELEMENT_NODE)

@@ -90,6 +90,7 @@ public:
     // The value of an attribute, or a null string when the element has none
     // of that name.
     QString Attribute(const QString& name) const;
+    bool HasAttributes() const;
     // Sets an attribute (an empty Value removes it).
     void SetAttribute(const QString& name, const QString& value) const;
 

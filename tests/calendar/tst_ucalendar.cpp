@@ -74,6 +74,8 @@ private slots:
     void lunarFestivals();
     void ganZhi_data();
     void ganZhi();
+    void lunarDaysThatDoNotExist_data();
+    void lunarDaysThatDoNotExist();
     void cellNames_data();
     void cellNames();
     void officialDays_data();
@@ -1006,6 +1008,9 @@ void TestCalendar::everyDay() {
         QCOMPARE(GregorianToLunar(y, m, dd), lunar);
         QCOMPARE(OffsetToLunar(offset), lunar);
         QCOMPARE(OffsetToLunarDay(offset), lunarDay);
+        // And back: every day of the lunar years the tables cover.
+        if (lunar.Year >= FirstLunarYear)
+            QCOMPARE(LunarToOffset(lunarDay), offset);
         if (lunar.Day == 1) {
             // A new month: the next number, the same number (leap month), or a new year.
             QVERIFY2(previous.Day == previousMonthLength, qPrintable(QString::number(offset)));
@@ -1109,6 +1114,27 @@ void TestCalendar::everyDay() {
         leapYears += GetLeapMonth(year) != 0;
     }
     QCOMPARE(leapYears, 55);
+}
+
+void TestCalendar::lunarDaysThatDoNotExist_data() {
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<bool>("leap");
+    // 2023 has a leap second month, 2024 none; 2024's first month has 29 days.
+    QTest::newRow("a leap month the year lacks") << 2024 << 2 << 1 << true;
+    QTest::newRow("the 30th of a 29-day month") << 2024 << 1 << 30 << false;
+    QTest::newRow("day 0") << 2023 << 2 << 0 << true;
+    QTest::newRow("before the tables") << 1900 << 12 << 1 << false;
+    QTest::newRow("after the tables") << 2051 << 1 << 1 << false;
+}
+
+void TestCalendar::lunarDaysThatDoNotExist() {
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(bool, leap);
+    QVERIFY_THROWS_EXCEPTION(CalendarError, LunarToOffset({{year, month, day}, leap}));
 }
 
 QTEST_GUILESS_MAIN(TestCalendar)
