@@ -180,14 +180,25 @@ public:
                 append(Edit.After, Edit.Extras);
             }
             break;
-        case NoteEdit::Kind::SetByUid:
-            if (Entry* E = findUid(Edit.Extras ? Edit.Extras->Uid : QString())) {
+        case NoteEdit::Kind::SetByUid: {
+            Entry* E = findUid(Edit.Extras ? Edit.Extras->Uid : QString());
+            // A note that has no identity yet and reads the same (one written
+            // out before it got one, coming back) takes this one.
+            if (!E)
+                E = find([&](const FileNote& N) {
+                    return N.Reads(Edit.After) &&
+                           (!N.Field[0].HasAttributes() ||
+                            N.Field[0].Attribute(UidAttribute()).isEmpty());
+                });
+            if (E) {
                 write(*E, Edit.After, 0, 4);
-                writeExtras(*E, *Edit.Extras);
+                if (Edit.Extras)
+                    writeExtras(*E, *Edit.Extras);
             } else {
                 append(Edit.After, Edit.Extras);
             }
             break;
+        }
         case NoteEdit::Kind::RemoveByUid:
             if (Entry* E = findUid(Edit.Before.value(0)))
                 remove(*E);

@@ -66,8 +66,9 @@ struct NoteEdit {
         RemoveByTitle,
         // The note whose identity is Extras->Uid, on whatever day it stands,
         // now reads After on Day (moved there when it stood on another day);
-        // without such a note After is appended to Day. For an import or a
-        // sync, which name their notes by identity.
+        // without such a note, a note of Day without an identity that reads
+        // After already takes it; otherwise After is appended to Day. For an
+        // import or a sync, which name their notes by identity.
         SetByUid,
         // Removes the note whose identity is Before[0], on whatever day; no
         // failure when there is none.
