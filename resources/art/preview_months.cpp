@@ -7,8 +7,10 @@
 // Usage: preview_months <resources folder> <output folder> [year]
 // For every month it writes month_N.png, three panels side by side: the
 // picture alone, the month of the given year (default 2026) as the window
-// shows it, and every one of the 42 cells filled with a day, a name line, a
-// badge and a dot (every cell position holds a day in some year). It prints,
+// shows it, and every cell filled with a day, a name line, a
+// badge and a dot (every cell that holds a day in some year: all but the
+// last row's from its third column on, from its second in a 30-day month, and
+// the whole last row in February). It prints,
 // per month, the lightest-to-darkest figures of the picture under the text.
 
 #include "UCalendar.h"
@@ -149,6 +151,7 @@ QImage drawGrid(const QImage& picture, int year, int month, bool withText, bool 
     }
     const int first = GetWeekDay(year, month, 1) - 1; // column of day 1
     const int days = GetMonthDays(year, month);
+    const int longest = month == 2 ? 29 : days;
     for (int i = 0; i < 42; ++i) {
         int y = year, m = month, d = i - first + 1;
         if (d < 1 || d > days) {
@@ -164,6 +167,8 @@ QImage drawGrid(const QImage& picture, int year, int month, bool withText, bool 
                 y = month == 12 ? year + 1 : year;
             }
         }
+        if (full && i / 7 == 5 && i % 7 >= longest - 29)
+            continue; // no year has a day there
         const QRect r((i % 7) * ColWidth, HeaderHeight + (i / 7) * RowHeight, ColWidth, RowHeight);
         const Cell c = cellOf(y, m, d, full, i);
         drawCell(p, r, c);
