@@ -4,7 +4,9 @@
 //
 // Usage: make_art <resources folder>
 // Everything is drawn from code with a fixed random seed, so a run always
-// writes the same pictures. make_art.sh builds and runs this program.
+// writes the same pictures. The ordinary build compiles this program (target
+// make_art) but never runs it; make_art.sh builds that target and runs it.
+// preview_months lays the day cells over the month pictures it wrote.
 
 #include <QDir>
 #include <QFile>
@@ -224,6 +226,22 @@ struct MonthStyle {
     const char* name; // 一月 … 十二月
 };
 
+// What a month's painter draws on: the picture's size and the free band at
+// its foot, where no day's text ever falls (see freeBand).
+struct MonthCanvas {
+    QSize size;
+    QRectF band;
+};
+
+// How strongly the motif and the numeral show, in the free band and under
+// the day texts, and how soft they are under the texts.
+constexpr double MotifBandOpacity = 0.5;
+constexpr double MotifTextOpacity = 0.32;
+constexpr double NumeralOpacity = 0.8;
+constexpr double SoftSigma = 1.2;
+constexpr double TextKnee = 14;
+constexpr double TextMaxDark = 34;
+
 // Pale ground: a vertical gradient and a soft light from the upper right.
 void paintGround(QPainter& p, const QSize& size, const MonthStyle& st) {
     QLinearGradient g(0, 0, 0, size.height());
@@ -236,9 +254,8 @@ void paintGround(QPainter& p, const QSize& size, const MonthStyle& st) {
     p.fillRect(QRect(QPoint(0, 0), size), r);
 }
 
-// The large faint numeral and the month's name in brush script, both at the
-// right-hand side. Nothing on the picture may look like a mark on a day: no
-// framed or coloured spot where a day cell's texts fall.
+// The large faint numeral at the right-hand side, on its own layer; it lies
+// under the day texts and is laid over the picture softened.
 void paintNumeral(QPainter& p, const QSize& size, int month, const MonthStyle& st) {
     const QString digits = QString::number(month);
     QFont f = pixelFont("Noto Serif CJK SC", digits.size() > 1 ? 218 : 250, false);
@@ -255,28 +272,35 @@ void paintNumeral(QPainter& p, const QSize& size, int month, const MonthStyle& s
     p.setBrush(g);
     p.setPen(QPen(withAlpha(st.accent, 70), 1.4));
     p.drawPath(num);
-
-    // Vertical month name, top right.
-    const QString name = QString::fromUtf8(st.name);
-    QFont kai = pixelFont("AR PL KaitiM GB", 27);
-    QFontMetricsF km(kai);
-    double y = 16 + km.ascent();
-    const double cx = size.width() - 30;
-    p.setPen(Qt::NoPen);
-    p.setBrush(withAlpha(st.accent.darker(115), 105));
-    for (const QChar ch : name) {
-        const QString s(ch);
-        p.drawPath(textPath(s, kai, QPointF(cx - km.horizontalAdvance(s) / 2, y)));
-        y += km.height() * 0.92;
-    }
 }
 
-// January: red plum on a cold morning.
-void paintPlum(QPainter& p, Rng& rng, const QSize&) {
+// The month's name in brush script, written across the free band where no
+// day's text can fall.
+void paintMonthName(QPainter& p, const QRectF& band, const MonthStyle& st) {
+    const QString name = QString::fromUtf8(st.name);
+    QFont kai = pixelFont("AR PL KaitiM GB", 24);
+    QFontMetricsF km(kai);
+    const QPointF at(band.left() + 14, band.bottom() - 12 - km.descent());
+    p.setPen(Qt::NoPen);
+    p.setBrush(withAlpha(st.accent.darker(115), 110));
+    p.drawPath(textPath(name, kai, at));
+}
+
+// January: red plum on a cold morning. The big branch reaches in from the
+// upper left behind the days; a flowering sprig and the drifting flakes keep
+// to the free band.
+void paintPlum(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor bark(92, 76, 70), petal(236, 118, 136), heart(200, 150, 60);
+    const QRectF& band = canvas.band;
     std::vector<QPointF> spots;
     growBranch(p, rng, QPointF(-10, 40), 18, 150, 7.5, 3, bark, spots);
-    growBranch(p, rng, QPointF(-8, 250), -28, 120, 6, 2, bark, spots);
+    const QPointF from(band.left() + 72, band.bottom() + 12);
+    std::vector<QPointF> sprig = drawTwig(p, from, from + QPointF(150, -46), -10, 4.5, 1.6, bark);
+    std::vector<QPointF> side = drawTwig(
+        p, sprig[sprig.size() / 2], sprig[sprig.size() / 2] + QPointF(40, -14), 6, 2.4, 1.2, bark);
+    for (size_t i = sprig.size() / 4; i < sprig.size(); i += sprig.size() / 5)
+        spots.push_back(sprig[i] + QPointF(0, -2));
+    spots.push_back(side.back());
     for (size_t i = 0; i < spots.size(); ++i) {
         const QPointF s = spots[i] + QPointF(rng.range(-4, 4), rng.range(-4, 4));
         if (rng.next() < 0.3)
@@ -286,16 +310,17 @@ void paintPlum(QPainter& p, Rng& rng, const QSize&) {
     }
     // a few flakes drifting down
     p.setPen(Qt::NoPen);
-    for (int i = 0; i < 40; ++i) {
-        const QPointF c(rng.range(0, 300), rng.range(0, 300));
+    for (int i = 0; i < 16; ++i) {
+        const QPointF c(rng.range(band.left() + 70, band.right() - 6),
+                        rng.range(band.top() + 6, band.bottom() - 4));
         const double r = rng.range(1.2, 2.6);
-        p.setBrush(QColor(150, 170, 200, 70));
+        p.setBrush(QColor(150, 170, 200, 110));
         p.drawEllipse(c, r, r);
     }
 }
 
 // February: winter jasmine, thin arching twigs with small yellow flowers.
-void paintJasmine(QPainter& p, Rng& rng, const QSize&) {
+void paintJasmine(QPainter& p, Rng& rng, const MonthCanvas&) {
     const QColor twig(96, 150, 80), petal(246, 202, 64), heart(222, 150, 40);
     for (int i = 0; i < 9; ++i) {
         const QPointF a(rng.range(-20, 40), rng.range(-10, 40));
@@ -316,8 +341,9 @@ void paintJasmine(QPainter& p, Rng& rng, const QSize&) {
     }
 }
 
-// March: willow strands and two swallows.
-void paintWillow(QPainter& p, Rng& rng, const QSize& size) {
+// March: willow strands and two swallows skimming the free band.
+void paintWillow(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
+    const QSize& size = canvas.size;
     const QColor leaf(140, 186, 92), stem(130, 150, 100);
     drawTwig(p, QPointF(-10, 6), QPointF(size.width() * 0.72, -4), 10, 4, 1.5,
              QColor(120, 110, 90));
@@ -355,12 +381,15 @@ void paintWillow(QPainter& p, Rng& rng, const QSize& size) {
         p.drawPath(b);
         p.restore();
     };
-    swallow(QPointF(250, 150), 1.0, -12);
-    swallow(QPointF(300, 100), 0.7, -24);
+    // the swallows fly low, over the free band
+    swallow(canvas.band.topLeft() + QPointF(150, 30), 1.0, -12);
+    swallow(canvas.band.topLeft() + QPointF(212, 18), 0.7, -24);
 }
 
-// April: peach blossom with young leaves.
-void paintPeach(QPainter& p, Rng& rng, const QSize&) {
+// April: peach blossom with young leaves; a fallen sprig and its petals lie
+// on the free band.
+void paintPeach(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
+    const QRectF& band = canvas.band;
     const QColor bark(110, 84, 74), petal(246, 164, 184), heart(214, 110, 120), leafc(136, 186, 96);
     std::vector<QPointF> spots;
     std::vector<double> angles;
@@ -378,17 +407,25 @@ void paintPeach(QPainter& p, Rng& rng, const QSize&) {
         else
             drawBlossom(p, s, rng.range(9, 13), rng.range(0, 72), petal, heart);
     }
-    // falling petals
-    for (int i = 0; i < 14; ++i) {
-        const QPointF c(rng.range(120, 330), rng.range(60, 300));
+    // a sprig that has come down, and its petals, on the free band
+    std::vector<QPointF> sprig = drawTwig(p, band.topLeft() + QPointF(92, 44),
+                                          band.topLeft() + QPointF(196, 24), -8, 3.2, 1.4, bark);
+    drawLeaf(p, sprig[sprig.size() / 3], -70, 17, 4, leafc);
+    drawLeaf(p, sprig[sprig.size() * 2 / 3], 40, 15, 4, leafc);
+    drawBlossom(p, sprig.back(), 11, 20, petal, heart);
+    drawBlossom(p, sprig[sprig.size() / 2] + QPointF(0, -6), 9.5, 50, petal, heart);
+    drawBud(p, sprig[sprig.size() / 5] + QPointF(-2, -5), 4, petal.darker(110));
+    for (int i = 0; i < 12; ++i) {
+        const QPointF c(rng.range(band.left() + 80, band.right() - 10),
+                        rng.range(band.top() + 8, band.bottom() - 6));
         p.setPen(Qt::NoPen);
         p.setBrush(withAlpha(petal, 170));
         p.drawPath(leafPath(c, rng.range(0, 360), 7, 3.5));
     }
 }
 
-// May: bamboo.
-void paintBamboo(QPainter& p, Rng& rng, const QSize&) {
+// May: bamboo, with a leafy spray on the free band.
+void paintBamboo(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor stalk(120, 176, 110), leafc(96, 156, 100);
     struct Stalk {
         double x, w, lean;
@@ -429,10 +466,17 @@ void paintBamboo(QPainter& p, Rng& rng, const QSize&) {
             y -= seg;
         }
     }
+    const QPointF from = canvas.band.topLeft() + QPointF(96, 44);
+    const QPointF to = from + QPointF(64, -16);
+    drawTwig(p, from, to, -4, 1.8, 0.9, stalk.darker(120));
+    for (double angle : {-22.0, 2.0, 24.0, 168.0})
+        drawLeaf(p, angle > 90 ? from + QPointF(22, -6) : to, angle, rng.range(38, 50),
+                 rng.range(5, 6.5), leafc);
 }
 
-// June: lotus leaves and a flower over still water.
-void paintLotus(QPainter& p, Rng& rng, const QSize&) {
+// June: lotus leaves and a flower over still water; a bud and the nearest
+// leaf stand on the free band.
+void paintLotus(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor leafc(126, 182, 140), petal(240, 150, 170), water(120, 170, 200);
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 6; ++i) {
@@ -465,7 +509,8 @@ void paintLotus(QPainter& p, Rng& rng, const QSize&) {
     };
     drawTwig(p, QPointF(70, 330), QPointF(96, 232), 8, 2.4, 2.0, leafc.darker(120));
     drawTwig(p, QPointF(150, 330), QPointF(150, 118), -10, 2.4, 2.0, leafc.darker(120));
-    drawTwig(p, QPointF(200, 330), QPointF(228, 190), -6, 2.0, 1.6, leafc.darker(120));
+    const QPointF bud = canvas.band.topLeft() + QPointF(150, 46);
+    drawTwig(p, bud + QPointF(-8, 40), bud, -3, 2.0, 1.6, leafc.darker(120));
     lotusLeaf(QPointF(96, 232), 68, 26, -6);
     lotusLeaf(QPointF(24, 150), 50, 20, 10);
     lotusLeaf(QPointF(250, 262), 44, 14, 4);
@@ -484,15 +529,14 @@ void paintLotus(QPainter& p, Rng& rng, const QSize&) {
         p.setBrush(g);
         p.drawPath(leafPath(base, angles[order], lens[order], 15));
     }
-    // bud
-    const QPointF bud(228, 190);
+    // a bud rising from the water on the free band
     p.setBrush(petal);
     p.drawPath(leafPath(bud, -84, 30, 9));
     (void)rng;
 }
 
-// July: reeds, ripples and dragonflies.
-void paintSummer(QPainter& p, Rng& rng, const QSize&) {
+// July: reeds, ripples, and dragonflies over the free band.
+void paintSummer(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor reed(120, 168, 110), head(150, 110, 80), water(110, 160, 200);
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 5; ++i) {
@@ -535,12 +579,13 @@ void paintSummer(QPainter& p, Rng& rng, const QSize&) {
         p.drawRoundedRect(QRectF(8, -1.3, 34, 2.6), 1.3, 1.3);
         p.restore();
     };
-    dragonfly(QPointF(196, 130), 1.5, 14);
-    dragonfly(QPointF(120, 56), 1.05, -20);
+    // they hover low over the water, on the free band
+    dragonfly(canvas.band.topLeft() + QPointF(112, 27), 0.72, -6);
+    dragonfly(canvas.band.topLeft() + QPointF(200, 22), 0.52, 10);
 }
 
-// August: the full moon and osmanthus.
-void paintMoon(QPainter& p, Rng& rng, const QSize&) {
+// August: the full moon, and osmanthus in flower on the free band.
+void paintMoon(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QPointF mc(150, 96);
     QRadialGradient halo(mc, 110);
     halo.setColorAt(0.45, QColor(255, 250, 226, 200));
@@ -564,7 +609,8 @@ void paintMoon(QPainter& p, Rng& rng, const QSize&) {
     const QColor bark(110, 96, 80), leafc(92, 140, 96), flower(240, 168, 60);
     std::vector<QPointF> spots;
     std::vector<double> angles;
-    growBranch(p, rng, QPointF(-10, 262), -14, 160, 6, 2, bark, spots, &angles);
+    const QPointF from = canvas.band.topLeft() + QPointF(74, 50);
+    growBranch(p, rng, from, -10, 110, 4.5, 1, bark, spots, &angles);
     for (size_t i = 0; i < spots.size(); ++i) {
         const double side = i % 2 ? 1 : -1;
         drawLeaf(p, spots[i], angles[i] + side * rng.range(30, 60), rng.range(26, 36), 6.5, leafc);
@@ -586,8 +632,9 @@ void paintMoon(QPainter& p, Rng& rng, const QSize&) {
     }
 }
 
-// September: chrysanthemums.
-void paintChrysanthemum(QPainter& p, Rng& rng, const QSize&) {
+// September: chrysanthemums; the smallest flower and the leaves grow on the
+// free band.
+void paintChrysanthemum(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor leafc(110, 156, 96), stem(100, 140, 90);
     auto flower = [&](QPointF c, double r, const QColor& col) {
         for (int layer = 0; layer < 3; ++layer) {
@@ -609,14 +656,16 @@ void paintChrysanthemum(QPainter& p, Rng& rng, const QSize&) {
         p.setBrush(col.darker(115));
         p.drawEllipse(c, r * 0.16, r * 0.16);
     };
-    const QPointF heads[] = {{96, 120}, {190, 196}, {50, 238}};
-    const double radii[] = {44, 36, 30};
+    const QRectF& band = canvas.band;
+    const QPointF heads[] = {{96, 120}, {190, 196}, band.topLeft() + QPointF(176, 30)};
+    const double radii[] = {44, 36, 24};
     const QColor cols[] = {QColor(244, 190, 70), QColor(240, 160, 80), QColor(246, 214, 110)};
     for (int i = 0; i < 3; ++i)
-        drawTwig(p, QPointF(100 + i * 20, 340), heads[i], rng.range(-20, 20), 2.6, 2.0, stem);
-    for (int i = 0; i < 8; ++i) {
-        const QPointF a(rng.range(50, 180), rng.range(220, 310));
-        drawLeaf(p, a, rng.range(180, 360), rng.range(26, 36), 9, leafc);
+        drawTwig(p, QPointF(100 + i * 60, 340), heads[i], rng.range(-20, 20), 2.6, 2.0, stem);
+    for (int i = 0; i < 6; ++i) {
+        const QPointF a(rng.range(band.left() + 100, band.left() + 250),
+                        rng.range(band.top() + 30, band.bottom() + 6));
+        drawLeaf(p, a, rng.range(180, 360), rng.range(22, 30), 8, leafc);
     }
     for (int i = 0; i < 3; ++i)
         flower(heads[i], radii[i], cols[i]);
@@ -643,8 +692,8 @@ QPainterPath mapleLeaf(QPointF c, double r, double rot) {
     return t.map(p);
 }
 
-// October: maple leaves.
-void paintMaple(QPainter& p, Rng& rng, const QSize&) {
+// October: maple leaves on a twig, falling, and fallen on the free band.
+void paintMaple(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor cols[] = {QColor(226, 100, 70), QColor(236, 140, 70), QColor(230, 176, 80),
                            QColor(214, 86, 80)};
     drawTwig(p, QPointF(-10, 20), QPointF(170, 70), -14, 4, 1.6, QColor(120, 90, 80));
@@ -653,9 +702,15 @@ void paintMaple(QPainter& p, Rng& rng, const QSize&) {
     };
     std::vector<Leaf> leaves = {
         {60, 52, 30, 10}, {120, 84, 26, -20}, {168, 70, 22, 30}, {24, 100, 24, -35}};
-    for (int i = 0; i < 9; ++i)
+    // a few falling behind the days, the rest come to rest on the free band
+    for (int i = 0; i < 4; ++i)
         leaves.push_back(
-            {rng.range(30, 300), rng.range(130, 300), rng.range(12, 22), rng.range(-180, 180)});
+            {rng.range(30, 300), rng.range(120, 220), rng.range(12, 20), rng.range(-180, 180)});
+    const QRectF& band = canvas.band;
+    for (int i = 0; i < 4; ++i)
+        leaves.push_back({band.left() + 90 + i * 52 + rng.range(-8, 8),
+                          band.top() + 26 + rng.range(-6, 8), rng.range(13, 18),
+                          rng.range(-180, 180)});
     for (size_t i = 0; i < leaves.size(); ++i) {
         const Leaf& l = leaves[i];
         const QColor c = cols[i % 4];
@@ -697,13 +752,18 @@ QPainterPath ginkgoLeaf(QPointF stemTop, double r, double rot) {
     return t.map(p);
 }
 
-// November: ginkgo leaves.
-void paintGinkgo(QPainter& p, Rng& rng, const QSize&) {
+// November: a ginkgo twig on the free band and its leaves drifting down.
+void paintGinkgo(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor cols[] = {QColor(238, 200, 80), QColor(230, 184, 70), QColor(226, 210, 110)};
-    drawTwig(p, QPointF(-10, 236), QPointF(180, 200), -18, 4, 1.8, QColor(130, 110, 90));
-    std::vector<std::tuple<QPointF, double, double>> leaves = {
-        {{60, 222}, 28, -20}, {{110, 212}, 26, 10}, {{150, 205}, 24, -5}, {{30, 228}, 24, -50}};
-    for (int i = 0; i < 10; ++i)
+    // the twig lies along the free band; leaves drift down behind the days
+    const QPointF from = canvas.band.topLeft() + QPointF(100, 52);
+    std::vector<QPointF> twig =
+        drawTwig(p, from, from + QPointF(200, -24), -8, 3.4, 1.6, QColor(130, 110, 90));
+    std::vector<std::tuple<QPointF, double, double>> leaves;
+    const double rots[] = {-30, 8, -12, 20};
+    for (int i = 0; i < 4; ++i)
+        leaves.push_back({twig[twig.size() * (2 + 2 * i) / 10] + QPointF(0, -4), 21 - i, rots[i]});
+    for (int i = 0; i < 8; ++i)
         leaves.push_back({QPointF(rng.range(40, 320), rng.range(30, 180)), rng.range(14, 24),
                           rng.range(-180, 180)});
     for (size_t i = 0; i < leaves.size(); ++i) {
@@ -744,35 +804,54 @@ void drawSnowflake(QPainter& p, QPointF c, double r, double rot, const QColor& c
     p.restore();
 }
 
-// December: snowflakes and a pine twig.
-void paintSnow(QPainter& p, Rng& rng, const QSize&) {
+// December: snowflakes, a pine twig, and a sprig with its cone on the free
+// band.
+void paintSnow(QPainter& p, Rng& rng, const MonthCanvas& canvas) {
     const QColor needle(84, 130, 110), bark(120, 100, 86), flake(130, 160, 200);
+    const QRectF& band = canvas.band;
     std::vector<QPointF> pts = drawTwig(p, QPointF(-10, 30), QPointF(200, 60), -20, 4.5, 2, bark);
     std::vector<QPointF> pts2 =
         drawTwig(p, pts[pts.size() / 2], QPointF(150, 130), 10, 2.6, 1.4, bark);
-    auto needles = [&](const std::vector<QPointF>& along) {
+    // a fallen sprig on the free band, with its cone
+    std::vector<QPointF> sprig = drawTwig(p, band.topLeft() + QPointF(286, 24),
+                                          band.topLeft() + QPointF(104, 20), 6, 2.6, 1.2, bark);
+    auto needles = [&](const std::vector<QPointF>& along, int count, double shortest,
+                       double longest) {
         for (size_t i = 2; i < along.size(); i += 2) {
-            for (int k = 0; k < 7; ++k) {
+            for (int k = 0; k < count; ++k) {
                 const double a = rng.range(0, 2 * Pi);
-                const double l = rng.range(12, 20);
+                const double l = rng.range(shortest, longest);
                 p.setPen(QPen(needle, 1.1, Qt::SolidLine, Qt::RoundCap));
                 p.drawLine(along[i], along[i] + QPointF(std::cos(a), std::sin(a) * 0.7 + 0.3) * l);
             }
         }
     };
-    needles(pts);
-    needles(pts2);
+    needles(pts, 7, 12, 20);
+    needles(pts2, 7, 12, 20);
+    needles(sprig, 5, 8, 14);
     // snow resting on the twig
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 230));
     for (size_t i = 3; i < pts.size(); i += 5)
         p.drawEllipse(pts[i] - QPointF(0, 4), rng.range(6, 10), 3.5);
-    // a pine cone
+    // the cone hangs from the sprig
+    const QPointF cone = sprig[sprig.size() * 2 / 5];
     p.setBrush(QColor(160, 120, 90));
-    p.drawEllipse(pts2.back() + QPointF(0, 10), 7, 11);
-    for (int i = 0; i < 18; ++i) {
-        const QPointF c(rng.range(10, 330), rng.range(90, 300));
-        drawSnowflake(p, c, rng.range(6, 15), rng.range(0, 60), withAlpha(flake, 190));
+    p.drawEllipse(QRectF(cone.x() - 7, cone.y() - 1, 14, 22));
+    p.setPen(QPen(QColor(130, 94, 70), 0.9));
+    for (int k = 1; k <= 3; ++k)
+        p.drawLine(QPointF(cone.x() - 6, cone.y() - 1 + 5.5 * k),
+                   QPointF(cone.x() + 6, cone.y() + 1 + 5.5 * k));
+    p.setPen(Qt::NoPen);
+    // large flakes behind the days, small ones over the free band
+    for (int i = 0; i < 6; ++i) {
+        const QPointF c(rng.range(10, 330), rng.range(90, 230));
+        drawSnowflake(p, c, rng.range(12, 18), rng.range(0, 60), withAlpha(flake, 190));
+    }
+    for (int i = 0; i < 7; ++i) {
+        const QPointF c(rng.range(band.left() + 90, band.right() - 10),
+                        rng.range(band.top() + 8, band.bottom() - 8));
+        drawSnowflake(p, c, rng.range(5, 8), rng.range(0, 60), withAlpha(flake, 200));
     }
     drawSnowflake(p, QPointF(230, 140), 26, 10, withAlpha(flake, 150));
 }
@@ -804,13 +883,141 @@ const MonthStyle monthStyles[12] = {
      "十二月"},
 };
 
+// Where a day's texts can fall. The picture lies behind the six day rows,
+// its top-left corner at the first row's; every cell is 58 × 50 pixels and
+// shows three centred lines of 11-pixel text, a 休/班 badge in its top-right
+// corner and a notes dot in its top-left corner, so a day's marks cover
+// nearly the whole cell. Only the cells of the last row from its third column
+// on (from its second in a 30-day month, all of them in February) never hold
+// a day in any year: there the motifs may be as strong and as detailed as
+// they like. Everywhere else the picture stays a faint, soft watermark.
+constexpr int CellWidth = 58;
+constexpr int CellHeight = 50;
+constexpr int LastRowTop = 5 * CellHeight;
+// The grid shows the picture's top 305 rows: 327 less its 22-pixel header row.
+constexpr int ShownHeight = 305;
+
+int monthLength(int month) {
+    static const int lengths[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return lengths[month - 1];
+}
+
+// The last row holds day 36 - first + column, where first is the column of
+// day 1 (0 to 6); so its column c can hold a day only while c <= first + L - 36.
+QRectF freeBand(int month, const QSize& size) {
+    const int firstFree = std::max(0, monthLength(month) - 29);
+    return QRectF(firstFree * CellWidth, LastRowTop, size.width() - firstFree * CellWidth,
+                  ShownHeight - LastRowTop);
+}
+
+double smoothstep(double e0, double e1, double x) {
+    const double t = std::clamp((x - e0) / (e1 - e0), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+// 1 inside the free band, 0 wherever a day's text can fall, with a short
+// soft edge that starts just past the neighbouring cells' last line of ink
+// (which ends 3 pixels above a cell's bottom).
+std::vector<double> bandWeight(const QSize& size, const QRectF& band) {
+    std::vector<double> w(size_t(size.width()) * size.height());
+    for (int y = 0; y < size.height(); ++y) {
+        const double wy = smoothstep(band.top() - 3, band.top() + 7, y);
+        for (int x = 0; x < size.width(); ++x) {
+            const double wx =
+                band.left() <= 0 ? 1.0 : smoothstep(band.left() - 6, band.left() + 8, x);
+            w[size_t(y) * size.width() + x] = wx * wy;
+        }
+    }
+    return w;
+}
+
+// A Gaussian blur of a premultiplied image, in floating point so that it is
+// the same on every machine that builds this program.
+QImage blurred(const QImage& src, double sigma) {
+    const int radius = int(std::ceil(sigma * 3));
+    std::vector<double> kernel(size_t(2 * radius + 1));
+    double sum = 0;
+    for (int i = -radius; i <= radius; ++i)
+        sum += kernel[size_t(i + radius)] = std::exp(-0.5 * i * i / (sigma * sigma));
+    for (double& k : kernel)
+        k /= sum;
+    const int w = src.width(), h = src.height();
+    std::vector<double> tmp(size_t(w) * h * 4), out(size_t(w) * h * 4);
+    auto channel = [](QRgb c, int k) {
+        return double(k == 0 ? qRed(c) : k == 1 ? qGreen(c) : k == 2 ? qBlue(c) : qAlpha(c));
+    };
+    for (int y = 0; y < h; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < 4; ++k) {
+                double v = 0;
+                for (int i = -radius; i <= radius; ++i)
+                    v += kernel[size_t(i + radius)] * channel(line[std::clamp(x + i, 0, w - 1)], k);
+                tmp[(size_t(y) * w + x) * 4 + k] = v;
+            }
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int k = 0; k < 4; ++k) {
+                double v = 0;
+                for (int i = -radius; i <= radius; ++i)
+                    v += kernel[size_t(i + radius)] *
+                         tmp[(size_t(std::clamp(y + i, 0, h - 1)) * w + x) * 4 + k];
+                out[(size_t(y) * w + x) * 4 + k] = v;
+            }
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const double* v = &out[(size_t(y) * w + x) * 4];
+            auto c = [](double d) { return int(std::clamp(std::lround(d), 0L, 255L)); };
+            const int al = c(v[3]);
+            line[x] =
+                qRgba(std::min(c(v[0]), al), std::min(c(v[1]), al), std::min(c(v[2]), al), al);
+        }
+    }
+    return img;
+}
+
+// Lays a premultiplied layer over the picture. Inside the free band the
+// layer is used as drawn, at bandOpacity; under the day texts it is the
+// softened copy at textOpacity, so that no edge of it is sharp enough to read
+// as a stroke beside a day's text.
+void layOver(QImage& img, const QImage& layer, const std::vector<double>& weight,
+             double bandOpacity, double textOpacity, double sigma) {
+    const QImage soft = blurred(layer, sigma);
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const QRgb* sharpLine = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        const QRgb* softLine = reinterpret_cast<const QRgb*>(soft.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const double t = weight[size_t(y) * img.width() + x];
+            const double opacity = textOpacity + (bandOpacity - textOpacity) * t;
+            const QRgb a = softLine[x], b = sharpLine[x];
+            auto pick = [t](int s, int d) { return s + (d - s) * t; };
+            const double al = pick(qAlpha(a), qAlpha(b)) / 255.0 * opacity;
+            auto over = [&](int ground, int s, int d) {
+                return int(std::lround(ground * (1 - al) + pick(s, d) * opacity));
+            };
+            line[x] = qRgb(over(qRed(line[x]), qRed(a), qRed(b)),
+                           over(qGreen(line[x]), qGreen(a), qGreen(b)),
+                           over(qBlue(line[x]), qBlue(a), qBlue(b)));
+        }
+    }
+}
+
 // Keeps every pixel light: darkness (255 minus luminance) is left alone up to
-// a knee and squeezed smoothly above it, never beyond maxDark. Hue is kept by
+// a knee and squeezed smoothly above it, never beyond the greatest darkness.
+// Under the day texts both are lower than in the free band. Hue is kept by
 // moving all three channels toward white by the same factor.
-void keepPale(QImage& img, double knee, double maxDark) {
+void keepPale(QImage& img, const std::vector<double>& weight, double textKnee, double textMaxDark,
+              double bandKnee, double bandMaxDark) {
     for (int y = 0; y < img.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
+            const double t = weight[size_t(y) * img.width() + x];
+            const double knee = textKnee + (bandKnee - textKnee) * t;
+            const double maxDark = textMaxDark + (bandMaxDark - textMaxDark) * t;
             const double r = qRed(line[x]), g = qGreen(line[x]), b = qBlue(line[x]);
             const double lum = 0.299 * r + 0.587 * g + 0.114 * b;
             const double d = 255 - lum;
@@ -828,31 +1035,44 @@ void keepPale(QImage& img, double knee, double maxDark) {
 QImage makeMonth(int month) {
     const QSize size(month == 6 ? 412 : 410, 327);
     const MonthStyle& st = monthStyles[month - 1];
+    const MonthCanvas canvas{size, freeBand(month, size)};
+    const std::vector<double> weight = bandWeight(size, canvas.band);
     QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintGround(p, size, st);
-
-    // The motif is drawn at full strength on its own layer, then laid over
-    // the ground at part opacity, so that it stays a watermark.
-    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
-    layer.fill(Qt::transparent);
     {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        paintGround(p, size, st);
+    }
+
+    // The motif and the numeral are drawn at full strength on layers of
+    // their own, then laid over the ground as a watermark.
+    auto layerOf = [&](const std::function<void(QPainter&)>& paint) {
+        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
         QPainter lp(&layer);
         lp.setRenderHint(QPainter::Antialiasing);
+        paint(lp);
+        return layer;
+    };
+    const QImage motif = layerOf([&](QPainter& lp) {
         Rng rng(uint32_t(month) * 7919u);
-        using Painter = void (*)(QPainter&, Rng&, const QSize&);
+        using Painter = void (*)(QPainter&, Rng&, const MonthCanvas&);
         static const Painter painters[12] = {
             paintPlum,   paintJasmine, paintWillow,        paintPeach, paintBamboo, paintLotus,
             paintSummer, paintMoon,    paintChrysanthemum, paintMaple, paintGinkgo, paintSnow};
-        painters[month - 1](lp, rng, size);
+        painters[month - 1](lp, rng, canvas);
+    });
+    layOver(img, motif, weight, MotifBandOpacity, MotifTextOpacity, SoftSigma);
+    const QImage numeral = layerOf([&](QPainter& lp) { paintNumeral(lp, size, month, st); });
+    // The numeral is one large figure: soft all over, also where its foot
+    // stands in the free band.
+    layOver(img, numeral, std::vector<double>(weight.size(), 0.0), 1.0, NumeralOpacity, SoftSigma);
+    {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        paintMonthName(p, canvas.band, st);
     }
-    p.setOpacity(0.42);
-    p.drawImage(0, 0, layer);
-    p.setOpacity(1.0);
-    paintNumeral(p, size, month, st);
-    p.end();
-    keepPale(img, 26, 58);
+    keepPale(img, weight, TextKnee, TextMaxDark, 26, 58);
     return img.convertToFormat(QImage::Format_RGB888);
 }
 

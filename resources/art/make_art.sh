@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Rebuilds every picture under resources/ from make_art.cpp.
-# Needs g++, pkg-config, the Qt 6 Gui development files and the fonts
-# Noto Serif CJK SC, Noto Sans CJK SC and AR PL KaitiM GB (scripts/deps.sh).
+# Usage: make_art.sh [build folder]   (default: build/ at the top of the tree)
+# Builds the make_art target of that build (configuring it first if it has
+# never been configured) and runs it. Needs what the ordinary build needs and
+# the fonts Noto Serif CJK SC, Noto Sans CJK SC and AR PL KaitiM GB
+# (scripts/deps.sh).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 resources="$(dirname "$here")"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+top="$(dirname "$resources")"
+build="${1:-$top/build}"
 
-# shellcheck disable=SC2046
-g++ -std=c++20 -O2 -fPIC -Wall -Wextra -o "$work/make_art" "$here/make_art.cpp" \
-  $(pkg-config --cflags --libs Qt6Gui)
-QT_QPA_PLATFORM=offscreen "$work/make_art" "$resources"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" >/dev/null
+fi
+cmake --build "$build" --target make_art -j2
+QT_QPA_PLATFORM=offscreen "$build/resources/art/make_art" "$resources"
 echo "Pictures written under $resources"

@@ -1,6 +1,7 @@
 // The pictures compiled into the program: every resource path the windows
 // load, with the size, pixel format and the properties the windows rely on.
 
+#include <QDate>
 #include <QFile>
 #include <QImage>
 #include <QRect>
@@ -31,6 +32,29 @@ int luminance(QRgb c) {
 
 const QRgb NoteKey = qRgb(165, 204, 113);
 
+// The day cells over a month picture: 7 columns of 58 pixels, 6 rows of 50,
+// the picture's top-left corner at the first day row's.
+constexpr int CellWidth = 58;
+constexpr int CellHeight = 50;
+
+// The cells (column, row) of a month's page that hold a day in at least one
+// year the calendar shows, 1901 to 2050.
+QVector<QPoint> cellsThatHoldADay(int month) {
+    bool used[6][7] = {};
+    for (int year = 1901; year <= 2050; ++year) {
+        const QDate first(year, month, 1);
+        const int column = first.dayOfWeek() % 7; // Sunday is column 0
+        for (int d = 0; d < first.daysInMonth(); ++d)
+            used[(column + d) / 7][(column + d) % 7] = true;
+    }
+    QVector<QPoint> cells;
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 7; ++c)
+            if (used[r][c])
+                cells.append(QPoint(c, r));
+    return cells;
+}
+
 // lblNotes on the note window, in picture pixels.
 const QRect NoteTextArea(7, 32, 226, 177);
 
@@ -44,6 +68,8 @@ private slots:
     void picture();
     void monthPictureStaysPale_data();
     void monthPictureStaysPale();
+    void monthPictureQuietUnderTheDays_data();
+    void monthPictureQuietUnderTheDays();
     void noteKeyColourOnlyOnTheGround();
     void noteTextAreaIsLight();
 };
@@ -118,6 +144,57 @@ void TestResources::monthPictureStaysPale() {
     QVERIFY(sum / (305LL * img.width()) >= 225);
     // and it is a picture, not a plain fill
     QVERIFY(darkest <= 235);
+}
+
+void TestResources::monthPictureQuietUnderTheDays_data() {
+    monthPictureStaysPale_data();
+}
+
+// A day cell shows three lines of small dark or coloured text with a badge
+// and a dot in its top corners, over nearly all of the cell. Wherever a day
+// can fall, the picture stays light and soft: no pixel so dark, and no edge
+// so sharp between neighbouring pixels, that a branch, a leaf or an insect
+// reads as a stroke of a day's text or as a mark on that day. The cells that
+// never hold a day may carry the picture's details.
+void TestResources::monthPictureQuietUnderTheDays() {
+    QFETCH(int, month);
+    const QImage img =
+        QImage(QString(":/BITMAP_%1").arg(month)).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!img.isNull());
+    const QVector<QPoint> cells = cellsThatHoldADay(month);
+    // every month has a day in every cell of rows 0 to 4 in some year
+    QVERIFY(cells.size() >= 35);
+    QVERIFY(cells.size() < 42);
+    int darkest = 255, steepest = 0;
+    QPoint darkestAt, steepestAt;
+    for (const QPoint& cell : cells) {
+        const QRect r(cell.x() * CellWidth, cell.y() * CellHeight, CellWidth, CellHeight);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const int l = luminance(img.pixel(x, y));
+                if (l < darkest) {
+                    darkest = l;
+                    darkestAt = QPoint(x, y);
+                }
+                for (const QPoint n : {QPoint(x + 1, y), QPoint(x, y + 1)}) {
+                    if (!r.contains(n))
+                        continue;
+                    const int step = std::abs(l - luminance(img.pixel(n)));
+                    if (step > steepest) {
+                        steepest = step;
+                        steepestAt = QPoint(x, y);
+                    }
+                }
+            }
+    }
+    QVERIFY2(
+        darkest >= 215,
+        qPrintable(
+            QString("luminance %1 at %2,%3").arg(darkest).arg(darkestAt.x()).arg(darkestAt.y())));
+    QVERIFY2(steepest <= 14, qPrintable(QString("a step of %1 in luminance at %2,%3")
+                                            .arg(steepest)
+                                            .arg(steepestAt.x())
+                                            .arg(steepestAt.y())));
 }
 
 // The note window keeps every pixel whose colour differs from the
